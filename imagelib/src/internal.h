@@ -1,0 +1,73 @@
+// Shared internals of the library: pixel geometry, the error boundary and the
+// message-box seam. Never installed; clients see only pixolan.h.
+#pragma once
+
+#include "pixolan.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+namespace pixolan {
+
+// Pixel memory (all rows plus the spare row) above this is refused, as is any
+// size that does not fit the 32-bit size fields of a bitmap header.
+constexpr std::uint64_t kMaxPixelBytes = std::uint64_t{1} << 30;
+
+// Bytes per stored row of `width` pixels of `bytesPerPixel`, padded to 4.
+constexpr std::size_t StrideOf(std::uint64_t width, unsigned bytesPerPixel) {
+  return static_cast<std::size_t>((width * bytesPerPixel + 3) & ~std::uint64_t{3});
+}
+
+inline int BytesPerPixel(const ZEMADisplayFCDIB& img) {
+  return img.BitmapInfo.bmiHeader.biBitCount == 24 ? 3 : 4;
+}
+inline long Width(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biWidth; }
+inline long Height(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biHeight; }
+inline std::size_t Stride(const ZEMADisplayFCDIB& img) {
+  return StrideOf(static_cast<std::uint64_t>(Width(img)), static_cast<unsigned>(BytesPerPixel(img)));
+}
+
+// Image row y (0 = top). Rows lie bottom-up, so going down the image goes
+// back in memory by one stride.
+inline unsigned char* Row(const ZEMADisplayFCDIB& img, long y) {
+  return img.Bits + static_cast<std::ptrdiff_t>(Height(img) - 1 - y) * static_cast<std::ptrdiff_t>(Stride(img));
+}
+inline unsigned char* PixelAddress(const ZEMADisplayFCDIB& img, long x, long y) {
+  return Row(img, y) + static_cast<std::ptrdiff_t>(x) * BytesPerPixel(img);
+}
+
+// The area an operation works on: the whole bitmap or the view.
+struct Region {
+  unsigned char* first;  // top-left pixel
+  long cols;
+  long rows;
+};
+inline Region SelectRegion(const ZEMADisplayFCDIB& img, int wholeImage) {
+  if (wholeImage) return Region{Row(img, 0), Width(img), Height(img)};
+  return Region{PixelAddress(img, img.ViewOrigin.x, img.ViewOrigin.y), img.ViewSize.cx, img.ViewSize.cy};
+}
+
+// Runs `body`, turning an exception into the object's error code: out of
+// memory becomes ERR_MEMORY, anything else ERR_UNEXPECTED. Returns the code.
+template <class Body>
+int Guarded(int& errorCode, Body&& body) noexcept {
+  try {
+    body();
+  } catch (const std::bad_alloc&) {
+    errorCode = ERR_MEMORY;
+  } catch (...) {
+    errorCode = ERR_UNEXPECTED;
+  }
+  return errorCode;
+}
+
+// Shows a code page 932 text in a modal box with an error icon and one OK
+// button (the platform file decides how the text reaches the screen).
+void ShowErrorBox(HWND owner, const char* text, const char* caption);
+
+// The text table, row by error code, column by language; code page 932.
+extern const char* const kErrorTexts[14][2];
+extern const char kErrorCaption[];
+
+}  // namespace pixolan
