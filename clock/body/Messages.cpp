@@ -1,0 +1,29 @@
+#include "Messages.h"
+
+namespace horlin {
+
+const char kErrorCaption[] = "Error";
+
+const char kMsgSkinLoad[] = "スキンのロードに失敗しました。";
+const char kMsgStripCreate[] = "一時オブジェクトの生成に失敗しました。";
+const char kMsgMemory[] = "必要なメモリの確保に失敗しました。";
+const char kMsgDataOpen[] = "データファイルのオープンに失敗しました。\nファイル構成を確認して下さい。";
+const char kMsgDataRead[] = "データファイルの読み込みに失敗しました。\n再インストールして下さい。";
+const char kMsgObjectCreate[] = "オブジェクト生成に失敗しました。";
+const char kMsgWindowCreate[] = "ウィンドウの生成に失敗しました。";
+const char kMsgClockCreate[] = "時計本体の実体生成に失敗しました。";
+const char kMsgMenuCreate[] = "メニューの生成に失敗しました。";
+const char kMsgMenuBuild[] = "メニューの作成に失敗しました。";
+const char kMsgTimer[] = "タイマ初期化に失敗しました。";
+const char kMsgMenuRefresh[] = "メニューの更新に失敗しました。";
+const char kMsgEnvChange[] = "環境の変更に失敗しました。";
+const char kMsgEnvSave[] = "環境の保存に失敗しました。";
+const char kMenuLeftTop[] = "左上に表示(&1)";
+const char kMenuRightTop[] = "右上に表示(&2)";
+const char kMenuLeftBottom[] = "左下に表示(&3)";
+const char kMenuRightBottom[] = "右下に表示(&4)";
+const char kMenuTopmost[] = "常に手前に表示(&T)";
+const char kMenuAbout[] = "バージョン情報(&A)";
+const char kMenuExit[] = "終了(&X)";
+
+}  // namespace horlin
