@@ -1,0 +1,68 @@
+#!/bin/bash
+# Installs what is missing, builds every configuration and runs every suite:
+# native, native with AddressSanitizer/UndefinedBehaviorSanitizer, the Windows
+# builds under Wine in a virtual X display, a bounded fuzzing run and a
+# benchmark smoke run. Exits non-zero if anything failed.
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+export HORLIN_WERROR=ON
+export HOME="${HOME:-/root}"
+jobs="$(nproc 2>/dev/null || echo 2)"
+fuzz_seconds="${HORLIN_FUZZ_SECONDS:-60}"
+
+"$root/scripts/deps.sh" all || { echo "test.sh: installing dependencies failed"; exit 1; }
+
+failures=()
+suites_passed=0
+step() {  # step NAME COMMAND...: runs a step, records its outcome
+  local name="$1"
+  shift
+  echo
+  echo "=== $name"
+  if "$@"; then
+    suites_passed=$((suites_passed + 1))
+  else
+    echo "=== $name FAILED"
+    failures+=("$name")
+  fi
+}
+
+configure_build() {  # configure_build PRESET
+  cmake --preset "$1" >"build/$1.log" 2>&1 || { cat "build/$1.log"; return 1; }
+  cmake --build --preset "$1" -j "$jobs" >>"build/$1.log" 2>&1 || { grep -E "error|warning|FAILED" -A3 "build/$1.log" | head -80; return 1; }
+  echo "built $1"
+}
+
+mkdir -p build
+for preset in native native-asan mingw-i686 mingw-x86_64; do
+  step "build $preset" configure_build "$preset"
+done
+
+step "tests native" ctest --preset native -j "$jobs"
+step "tests native-asan" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --preset native-asan -j "$jobs"
+
+# The Windows suites run under Wine in a virtual display of their own.
+display_num=$((90 + RANDOM % 100))
+while [ -e "/tmp/.X${display_num}-lock" ]; do display_num=$((display_num + 1)); done
+Xvfb ":$display_num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'kill $xvfb_pid 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+sleep 1
+export DISPLAY=":$display_num"
+step "tests mingw-i686 (Wine)" ctest --preset mingw-i686 --timeout 600
+WINEPREFIX="$root/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null
+
+if [ -x "$root/scripts/fuzz.sh" ]; then
+  step "fuzzing ${fuzz_seconds}s" "$root/scripts/fuzz.sh" "$fuzz_seconds"
+fi
+if [ -x "$root/scripts/bench.sh" ]; then
+  step "benchmark smoke run" "$root/scripts/bench.sh" --smoke
+fi
+
+echo
+echo "=== summary"
+for f in "${failures[@]}"; do echo "failed: $f"; done
+echo "suites: ${suites_passed} passed, ${#failures[@]} failed"
+[ ${#failures[@]} -eq 0 ]
