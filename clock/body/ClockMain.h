@@ -16,6 +16,9 @@ class TimeInf {
   TimeInf();
   // Reads the local time and sets all eleven values.
   void Update();
+  // Sets all eleven values from a time (24-hour clock; the colon shows
+  // during the first half of each second).
+  void Set(const SYSTEMTIME& Now);
 };
 
 class ClockMain {

@@ -2,6 +2,10 @@
 
 namespace horlin {
 
+const char kTitle[] = "Horlin Project / Horlin Version 1.0";
+const char kCaption[] = "Horlin Project / Horlin Version 1.0";
+const char kAbout[] = "Copyright (C) 2026 Horlin Project.\nAll rights reserved.";
+
 const char kErrorCaption[] = "Error";
 
 const char kMsgSkinLoad[] = "スキンのロードに失敗しました。";
@@ -25,5 +29,13 @@ const char kMenuRightBottom[] = "右下に表示(&4)";
 const char kMenuTopmost[] = "常に手前に表示(&T)";
 const char kMenuAbout[] = "バージョン情報(&A)";
 const char kMenuExit[] = "終了(&X)";
+
+const char kMenuLeftTopEn[] = "Left-Top(&1)";
+const char kMenuRightTopEn[] = "Right-Top(&2)";
+const char kMenuLeftBottomEn[] = "Left-Bottom(&3)";
+const char kMenuRightBottomEn[] = "Right-Bottom(&4)";
+const char kMenuTopmostEn[] = "&Topmost Display";
+const char kMenuAboutEn[] = "&About...";
+const char kMenuExitEn[] = "E&xit";
 
 }  // namespace horlin

@@ -4,6 +4,14 @@
 
 namespace horlin {
 
+// The program's title line (maker, product, version): window class name,
+// window title and caption of the About box.
+extern const char kTitle[];
+// Caption of the main window's failure boxes.
+extern const char kCaption[];
+// The About box text: a two-line rights notice.
+extern const char kAbout[];
+
 // Caption of the clock body's failure boxes.
 extern const char kErrorCaption[];
 
@@ -28,5 +36,14 @@ extern const char kMenuRightBottom[];  // 右下に表示(&4)
 extern const char kMenuTopmost[];  // 常に手前に表示(&T)
 extern const char kMenuAbout[];  // バージョン情報(&A)
 extern const char kMenuExit[];  // 終了(&X)
+
+// The menu texts in English, beside the Japanese ones in the menu table.
+extern const char kMenuLeftTopEn[];
+extern const char kMenuRightTopEn[];
+extern const char kMenuLeftBottomEn[];
+extern const char kMenuRightBottomEn[];
+extern const char kMenuTopmostEn[];
+extern const char kMenuAboutEn[];
+extern const char kMenuExitEn[];
 
 }  // namespace horlin

@@ -158,6 +158,7 @@ int GetMapMode(HDC hdc);
 int SetMapMode(HDC hdc, int iMode);
 BOOL DPtoLP(HDC hdc, LPPOINT lppt, int c);
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+BOOL GdiFlush();
 HRGN CreatePolygonRgn(const POINT* pptl, int cPoint, int iMode);
 BOOL PtInRegion(HRGN hrgn, int x, int y);
 

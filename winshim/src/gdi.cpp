@@ -180,6 +180,9 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWOR
   return TRUE;
 }
 
+// Every call here finishes before it returns; there is no batch to flush.
+BOOL GdiFlush() { return TRUE; }
+
 HRGN CreatePolygonRgn(const POINT* points, int count, int mode) {
   if (points == nullptr || count < 3 || (mode != ALTERNATE && mode != WINDING)) return nullptr;
   auto* r = new ShimGdiObject(ShimGdiObject::Region);

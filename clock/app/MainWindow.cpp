@@ -1,0 +1,240 @@
+#include "MainWindow.h"
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "Messages.h"
+#include "Settings.h"
+#include "ShowMessage.h"
+#include "WideText.h"
+
+namespace {
+
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMs = 125;
+constexpr int kFatalExitCode = 1;
+constexpr char kFaceFile[] = "KL_Face.bmp";
+constexpr char kFigureFile[] = "KL_Figs.dat";
+
+SIZE ScreenSize() {
+  HDC screen = GetDC(nullptr);
+  SIZE size{GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+  ReleaseDC(nullptr, screen);
+  return size;
+}
+
+}  // namespace
+
+bool MainWindow::RegisterWindowClass() {
+  try {
+    std::wstring className = horlin::WideFromCp932(horlin::kTitle);
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = WndProc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = sizeof(void*);  // the window's object
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1);  // never shown: WM_ERASEBKGND fills
+    wc.lpszMenuName = nullptr;
+    wc.lpszClassName = className.c_str();
+    return RegisterClassW(&wc) != 0;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+MainWindow::MainWindow()
+    : hWnd(nullptr),
+      Pos{0, 0},
+      Size{360, 60},
+      Caption(horlin::kCaption),
+      Title(horlin::kTitle),
+      TimerOn(0),
+      Clock(nullptr),
+      Menu(nullptr),
+      Env(horlin::kDefaultEnv) {
+  Pos.x = ScreenSize().cx - Size.cx;
+
+  // Created hidden; Place shows it once the clock body exists.
+  try {
+    std::wstring title = horlin::WideFromCp932(Title);
+    hWnd = CreateWindowExW(0, title.c_str(), title.c_str(), WS_POPUP | WS_SYSMENU, Pos.x, Pos.y, Size.cx,
+                           Size.cy, nullptr, nullptr, hInstance, this);
+  } catch (const std::bad_alloc&) {
+    hWnd = nullptr;
+  }
+  if (!hWnd) Fatal(nullptr, horlin::kMsgWindowCreate);
+
+  LoadEnv();
+
+  try {
+    Clock = new ClockMain(hWnd, hInstance);
+  } catch (...) {
+    Clock = nullptr;
+    Fatal(hWnd, horlin::kMsgClockCreate);
+  }
+  HRGN shape = nullptr;
+  if (Clock->Create(&shape, kFaceFile, kFigureFile, Env & horlin::kEnvCorner) != 0) {
+    // The body or the library has shown the message already.
+    if (shape) DeleteObject(shape);
+    std::exit(kFatalExitCode);
+  }
+  SetWindowRgn(hWnd, shape, FALSE);  // the window owns the region from here on
+
+  Place(Env);
+
+  try {
+    Menu = new MakeMenu();
+  } catch (...) {
+    Menu = nullptr;
+    Fatal(hWnd, horlin::kMsgMenuCreate);
+  }
+  if (!Menu->Build(MenuItems, kMenuRows, kMenuJapanese)) Fatal(hWnd, horlin::kMsgMenuBuild);
+
+  ShowWindow(hWnd, CmdShow);
+  UpdateWindow(hWnd);
+}
+
+MainWindow::~MainWindow() {
+  SaveEnv();
+  delete Clock;
+  delete Menu;
+}
+
+void MainWindow::Fatal(HWND owner, const char* text) {
+  horlin::ShowMessage(owner, text, Caption, MB_OK);
+  std::exit(kFatalExitCode);
+}
+
+LRESULT MainWindow::MessageProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_CLOSE:
+      if (TimerOn) {
+        KillTimer(hWnd, kTickTimer);
+        TimerOn = 0;
+      }
+      DefWindowProcW(hWnd, message, wParam, lParam);  // destroys the window
+      return 0;
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(hWnd, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      return 0;
+    }
+    case WM_TIMER:
+      InvalidateRect(hWnd, nullptr, FALSE);  // the paint redraws every tile, so no erase
+      return 0;
+    case WM_RBUTTONUP: {
+      if (!Menu) return 0;  // a click while the menu is still being built
+      POINT at{LOWORD(lParam), HIWORD(lParam)};
+      ClientToScreen(hWnd, &at);
+      // The chosen item arrives as WM_COMMAND.
+      TrackPopupMenu(Menu->hMenu, TPM_RIGHTBUTTON, at.x, at.y, 0, hWnd, nullptr);
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_DISPLAYCHANGE:
+      // The screen size changed: back into the corner of the new screen.
+      if (Clock) Place(Env);
+      return 0;
+    default:
+      return DefWindowProcW(hWnd, message, wParam, lParam);
+  }
+}
+
+void MainWindow::OnPaint() {
+  // Setting the timer at every paint restarts the 125 ms period.
+  if (!SetTimer(hWnd, kTickTimer, kTickMs, nullptr)) {
+    TimerOn = 0;
+    // The box's own message loop would bring this paint back again and again.
+    ValidateRect(hWnd, nullptr);
+    Fatal(hWnd, horlin::kMsgTimer);
+  }
+  TimerOn = 1;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hWnd, &ps);
+  if (Clock) Clock->Paint(dc);
+  EndPaint(hWnd, &ps);
+}
+
+void MainWindow::OnCommand(int id) {
+  switch (id) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+      SelectCorner(id);
+      break;
+    case 5:
+      ToggleTopmost();
+      break;
+    case 7:
+      ShowAbout();
+      break;
+    case 9:
+      SendMessageW(hWnd, WM_CLOSE, 0, 0);
+      break;
+    default:  // 4, 6, 8 and everything above 9
+      break;
+  }
+}
+
+void MainWindow::ShowAbout() { horlin::ShowMessage(hWnd, horlin::kAbout, Title, MB_OK); }
+
+void MainWindow::LoadEnv() { Env = horlin::ReadEnvFile(horlin::kEnvFile); }
+
+void MainWindow::SaveEnv() {
+  if (horlin::WriteEnvFile(horlin::kEnvFile, Env)) return;
+  // At a normal end the window is already gone, and a box owned by a window
+  // that no longer exists would never appear.
+  horlin::ShowMessage(IsWindow(hWnd) ? hWnd : nullptr, horlin::kMsgEnvSave, Caption, MB_OK);
+}
+
+void MainWindow::Place(unsigned char env) {
+  const int corner = env & horlin::kEnvCorner;
+  MarkCorner(MenuItems, corner);
+  Pos = horlin::CornerPosition(corner, ScreenSize(), Size);
+  if (Clock->Compose(corner) != 0) horlin::ShowMessage(hWnd, horlin::kMsgEnvChange, Caption, MB_OK);
+  HRGN shape = Clock->CreateShape(corner);
+  const bool topmost = (env & horlin::kEnvTopmost) != 0;
+  MarkTopmost(MenuItems, topmost);
+  // Hidden around the change, so the move and the new outline appear at once.
+  ShowWindow(hWnd, SW_HIDE);
+  SetWindowPos(hWnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, Pos.x, Pos.y, 0, 0, SWP_NOSIZE);
+  SetWindowRgn(hWnd, shape, FALSE);  // the window owns the region from here on
+  ShowWindow(hWnd, SW_SHOW);
+}
+
+void MainWindow::SelectCorner(int corner) {
+  if ((Env & horlin::kEnvCorner) == corner) return;  // already there: nothing to do
+  Env = horlin::EnvWithCorner(Env, corner);
+  Place(Env);
+  RefreshMenu();
+}
+
+void MainWindow::ToggleTopmost() {
+  Env ^= horlin::kEnvTopmost;
+  const bool topmost = (Env & horlin::kEnvTopmost) != 0;
+  MarkTopmost(MenuItems, topmost);
+  SetWindowPos(hWnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE);
+  RefreshMenu();
+}
+
+void MainWindow::RefreshMenu() {
+  if (!Menu) return;  // not built yet
+  if (!Menu->Refresh(MenuItems, kMenuRows, kMenuJapanese))
+    horlin::ShowMessage(hWnd, horlin::kMsgMenuRefresh, Caption, MB_OK);
+}

@@ -1,0 +1,465 @@
+// Compositing and fill: channel-masked copy, blending, platform blit, fill.
+//
+// Every pixel loop here is specialised for one source depth, one destination
+// depth and (for CopyImage) one mask; the specialisation is picked once per
+// call, so the loops themselves carry no format tests.
+#include "internal.h"
+
+#include <array>
+#include <cstring>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+using namespace pixolan;
+
+namespace {
+
+using Byte = unsigned char;
+
+// A rectangle to move from one image to another: top-left source and
+// destination pixels, width and height. Rows go down the image, which is
+// back in memory by one stride.
+struct Transfer {
+  const Byte* src;
+  std::ptrdiff_t srcStride;
+  Byte* dst;
+  std::ptrdiff_t dstStride;
+  long cols;
+  long rows;
+};
+
+// Places the source rectangle (sx, sy, n, m) at (dx, dy) of the destination
+// and clips it so that every pixel read and written lies inside its image.
+// A valid view never needs more than the right and bottom clip against the
+// destination; the rest only guards against views that a client wrote out of
+// range. Returns false when nothing is left.
+bool PlaceTransfer(const ZEMADisplayFCDIB& src, long long sx, long long sy, long long n, long long m,
+                   const ZEMADisplayFCDIB& dst, long long dx, long long dy, Transfer& t) {
+  auto clip = [](long long& s, long long& d, long long& extent, long long sLimit, long long dLimit) {
+    if (s < 0) {
+      d -= s;
+      extent += s;
+      s = 0;
+    }
+    if (d < 0) {
+      s -= d;
+      extent += d;
+      d = 0;
+    }
+    if (extent > sLimit - s) extent = sLimit - s;
+    if (extent > dLimit - d) extent = dLimit - d;
+  };
+  clip(sx, dx, n, Width(src), Width(dst));
+  clip(sy, dy, m, Height(src), Height(dst));
+  if (n <= 0 || m <= 0) return false;
+  t.src = PixelAddress(src, static_cast<long>(sx), static_cast<long>(sy));
+  t.srcStride = static_cast<std::ptrdiff_t>(Stride(src));
+  t.dst = PixelAddress(dst, static_cast<long>(dx), static_cast<long>(dy));
+  t.dstStride = static_cast<std::ptrdiff_t>(Stride(dst));
+  t.cols = static_cast<long>(n);
+  t.rows = static_cast<long>(m);
+  return true;
+}
+
+inline bool HasPixels(const ZEMADisplayFCDIB& img) { return img.hBitmap != nullptr && img.Bits != nullptr; }
+
+inline std::uint32_t Load32(const Byte* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+inline void Store32(Byte* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+// A 32-bit word whose bytes (in memory order blue, green, red, alpha) are
+// 0xFF where `keep` names the channel.
+inline std::uint32_t KeptBytes(unsigned keep) {
+  const Byte bytes[4] = {static_cast<Byte>(keep & KEEP_BLUE ? 0xFF : 0), static_cast<Byte>(keep & KEEP_GREEN ? 0xFF : 0),
+                         static_cast<Byte>(keep & KEEP_RED ? 0xFF : 0), static_cast<Byte>(keep & KEEP_ALPHA ? 0xFF : 0)};
+  return Load32(bytes);
+}
+
+// ---- CopyImage ---------------------------------------------------------------
+
+// One row of the masked copy from SB- to DB-byte pixels. A 24-bit source
+// gives the alpha value 255; a 24-bit destination has no alpha to write.
+template <int SB, int DB, unsigned Keep>
+void CopyRow(const Byte* s, Byte* d, long n) {
+  if constexpr (SB == DB && Keep == 0) {
+    std::memmove(d, s, static_cast<std::size_t>(n) * SB);  // source and destination may share an image
+  } else if constexpr (DB == 4) {
+    const std::uint32_t kept = KeptBytes(Keep);
+    for (long i = 0; i < n; ++i, s += SB, d += 4) {
+      std::uint32_t from;
+      if constexpr (SB == 4) {
+        from = Load32(s);
+      } else {
+        const Byte px[4] = {s[0], s[1], s[2], 0xFF};
+        from = Load32(px);
+      }
+      Store32(d, (Load32(d) & kept) | (from & ~kept));
+    }
+  } else {
+    for (long i = 0; i < n; ++i, s += SB, d += 3) {
+      if constexpr (!(Keep & KEEP_BLUE)) d[0] = s[0];
+      if constexpr (!(Keep & KEEP_GREEN)) d[1] = s[1];
+      if constexpr (!(Keep & KEEP_RED)) d[2] = s[2];
+    }
+  }
+}
+
+template <int SB, int DB, unsigned Keep>
+void CopyRows(const Transfer& t) {
+  const Byte* s = t.src;
+  Byte* d = t.dst;
+  for (long j = 0; j < t.rows; ++j, s -= t.srcStride, d -= t.dstStride) CopyRow<SB, DB, Keep>(s, d, t.cols);
+}
+
+using RowsFn = void (*)(const Transfer&);
+
+// Loops for every mask 0..15 of one depth pair, indexed by the mask.
+template <int SB, int DB, std::size_t... Mask>
+constexpr std::array<RowsFn, 16> CopyTable(std::index_sequence<Mask...>) {
+  return {{&CopyRows<SB, DB, static_cast<unsigned>(Mask)>...}};
+}
+
+
+// [source is 32-bit][destination is 32-bit][mask]
+const std::array<RowsFn, 16> kCopyLoops[2][2] = {
+    {CopyTable<3, 3>(std::make_index_sequence<16>()), CopyTable<3, 4>(std::make_index_sequence<16>())},
+    {CopyTable<4, 3>(std::make_index_sequence<16>()), CopyTable<4, 4>(std::make_index_sequence<16>())},
+};
+
+// ---- PutImage ----------------------------------------------------------------
+//
+// Rounding: R(V) = V / 65280 rounded to nearest, halves upward, for
+// 0 <= V <= 255 * 65280. At T = 0 every V of a 32-bit source is 256 * W with
+// W = d * sa + s * (255 - sa) <= 65025, and then R(V) = ((W + 128) * 257) >> 16,
+// which fits 16-bit lanes; the vector loops use that form, the plain loops
+// the general one. Both give the same bytes.
+
+inline std::uint32_t Div65280(std::uint32_t v) {
+  const std::uint32_t y = (v + 32640) >> 8;  // about V / 256
+  return (y + (y >> 8) + 1) >> 8;            // y / 255, rounded
+}
+
+#if defined(__SSE2__)
+// Four 24-bit pixels (12 bytes, nothing read beyond) as four 32-bit lanes;
+// the fourth byte of each lane is the next pixel's blue.
+inline __m128i Load3x4(const Byte* p) {
+  __m128i v = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                                 _mm_cvtsi32_si128(static_cast<int>(Load32(p + 8))));
+  __m128i lo = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
+  __m128i hi = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
+  return _mm_unpacklo_epi64(lo, hi);
+}
+
+// The low three bytes of four 32-bit lanes as four 24-bit pixels (12 bytes).
+inline void Store4x3(Byte* p, __m128i v) {
+  const __m128i first = _mm_set1_epi64x(0xFFFFFF), second = _mm_set1_epi64x(0xFFFFFF000000);
+  // Each 64-bit half packs its two pixels into its low six bytes.
+  __m128i x = _mm_or_si128(_mm_and_si128(v, first), _mm_and_si128(_mm_srli_epi64(v, 8), second));
+  // The upper half's six bytes follow the lower half's.
+  const __m128i out = _mm_or_si128(_mm_and_si128(x, _mm_set_epi32(0, 0, 0xFFFF, -1)),
+                                   _mm_slli_si128(_mm_srli_si128(x, 8), 6));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), out);
+  Store32(p + 8, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(out, 8))));
+}
+
+// (s * U + d * T + 128) >> 8 on sixteen bytes; fits 16 bits since U + T = 256.
+inline __m128i Mix24(__m128i s, __m128i d, __m128i U, __m128i T) {
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+  __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), U),
+                                           _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), T)), half);
+  __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), U),
+                                           _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), T)), half);
+  return _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8));
+}
+
+// Eight channels of two pixels at T = 0: R(256 * (d * sa + s * (255 - sa))).
+// `s` carries 0 in its alpha lanes, so a destination alpha becomes R(256 * a * sa).
+inline __m128i Over16(__m128i s, __m128i d, __m128i sa) {
+  const __m128i c255 = _mm_set1_epi16(255), c128 = _mm_set1_epi16(128), c257 = _mm_set1_epi16(257);
+  __m128i w = _mm_add_epi16(_mm_mullo_epi16(d, sa), _mm_mullo_epi16(s, _mm_sub_epi16(c255, sa)));
+  return _mm_mulhi_epu16(_mm_add_epi16(w, c128), c257);
+}
+
+// Four pixels of a 32-bit source over four destination pixels (as lanes) at
+// T = 0; the result's alpha lanes are the destination alphas' blend.
+inline __m128i Over4(__m128i src, __m128i dst) {
+  const __m128i zero = _mm_setzero_si128(), colour = _mm_set1_epi32(0x00FFFFFF);
+  const __m128i s = _mm_and_si128(src, colour);
+  // Each pixel's alpha in all four of its 16-bit lanes.
+  __m128i aLo = _mm_unpacklo_epi8(src, zero), aHi = _mm_unpackhi_epi8(src, zero);
+  aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(aLo, 0xFF), 0xFF);
+  aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(aHi, 0xFF), 0xFF);
+  __m128i lo = Over16(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(dst, zero), aLo);
+  __m128i hi = Over16(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(dst, zero), aHi);
+  return _mm_packus_epi16(lo, hi);
+}
+
+// 0xFFFF when all four alpha bytes are `value`.
+inline int AllAlphas(__m128i src, int value) {
+  const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  __m128i eq = _mm_cmpeq_epi8(_mm_and_si128(src, alphaBytes),
+                              _mm_and_si128(_mm_set1_epi8(static_cast<char>(value)), alphaBytes));
+  return _mm_movemask_epi8(eq) == 0xFFFF;
+}
+#endif
+
+// 24-bit source: each colour becomes (s * (256 - T) + d * T + 128) >> 8; a
+// 32-bit destination's alpha becomes (a * T + 128) >> 8. T = 0 copies.
+template <int DB, bool Opaque>
+void Put24Rows(const Transfer& t, std::uint32_t T) {
+  const std::uint32_t U = 256 - T;
+  const Byte* s = t.src;
+  Byte* d = t.dst;
+#if defined(__SSE2__)
+  const __m128i vU = _mm_set1_epi16(static_cast<short>(U)), vT = _mm_set1_epi16(static_cast<short>(T));
+  const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+#endif
+  for (long j = 0; j < t.rows; ++j, s -= t.srcStride, d -= t.dstStride) {
+    if constexpr (DB == 3 && Opaque) {
+      std::memmove(d, s, static_cast<std::size_t>(t.cols) * 3);
+    } else if constexpr (DB == 3) {
+      // Same depth: the row is one run of independent channel bytes.
+      const long bytes = t.cols * 3;
+      long i = 0;
+#if defined(__SSE2__)
+      for (; i + 16 <= bytes; i += 16) {
+        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), Mix24(sv, dv, vU, vT));
+      }
+#endif
+      for (; i < bytes; ++i) d[i] = static_cast<Byte>((s[i] * U + d[i] * T + 128) >> 8);
+    } else {
+      const Byte* sp = s;
+      Byte* dp = d;
+      long i = 0;
+#if defined(__SSE2__)
+      // The source's lanes get alpha 0, so the same mix gives (a * T + 128) >> 8.
+      for (; i + 4 <= t.cols; i += 4, sp += 12, dp += 16) {
+        __m128i sv = _mm_and_si128(Load3x4(sp), colour);
+        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dp));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), Opaque ? sv : Mix24(sv, dv, vU, vT));
+      }
+#endif
+      for (; i < t.cols; ++i, sp += 3, dp += 4) {
+        if constexpr (Opaque) {
+          dp[0] = sp[0];
+          dp[1] = sp[1];
+          dp[2] = sp[2];
+          dp[3] = 0;
+        } else {
+          dp[0] = static_cast<Byte>((sp[0] * U + dp[0] * T + 128) >> 8);
+          dp[1] = static_cast<Byte>((sp[1] * U + dp[1] * T + 128) >> 8);
+          dp[2] = static_cast<Byte>((sp[2] * U + dp[2] * T + 128) >> 8);
+          dp[3] = static_cast<Byte>((dp[3] * T + 128) >> 8);
+        }
+      }
+    }
+  }
+}
+
+// 32-bit source with alpha sa: the source weighs K = (255 - sa) * (256 - T)
+// in units of 1/65280, the destination L = 65280 - K. Each colour becomes
+// R(d * L + s * K) and a 32-bit destination's alpha R(a * L). An invisible
+// source pixel (K = 0) leaves the destination as it is; an opaque one at
+// T = 0 (L = 0) is a plain copy with alpha 0.
+template <int DB, bool NoGlobalTransparency>
+void Put32Rows(const Transfer& t, std::uint32_t T) {
+  const std::uint32_t U = 256 - T;
+  const Byte* s = t.src;
+  Byte* d = t.dst;
+  for (long j = 0; j < t.rows; ++j, s -= t.srcStride, d -= t.dstStride) {
+    const Byte* sp = s;
+    Byte* dp = d;
+    long i = 0;
+#if defined(__SSE2__)
+    if constexpr (NoGlobalTransparency) {
+      const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+      for (; i + 4 <= t.cols; i += 4, sp += 16, dp += 4 * DB) {
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp));
+        if (AllAlphas(sv, 255)) continue;
+        if constexpr (DB == 4) {
+          const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dp));
+          const __m128i out = AllAlphas(sv, 0) ? _mm_and_si128(sv, colour) : Over4(sv, dv);
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), out);
+        } else {
+          Store4x3(dp, AllAlphas(sv, 0) ? sv : Over4(sv, Load3x4(dp)));
+        }
+      }
+    }
+#endif
+    for (; i < t.cols; ++i, sp += 4, dp += DB) {
+      const std::uint32_t sa = sp[3];
+      if (sa == 255) continue;
+      if (NoGlobalTransparency && sa == 0) {
+        dp[0] = sp[0];
+        dp[1] = sp[1];
+        dp[2] = sp[2];
+        if constexpr (DB == 4) dp[3] = 0;
+        continue;
+      }
+      const std::uint32_t K = (255 - sa) * U;
+      const std::uint32_t L = 65280 - K;
+      dp[0] = static_cast<Byte>(Div65280(dp[0] * L + sp[0] * K));
+      dp[1] = static_cast<Byte>(Div65280(dp[1] * L + sp[1] * K));
+      dp[2] = static_cast<Byte>(Div65280(dp[2] * L + sp[2] * K));
+      if constexpr (DB == 4) dp[3] = static_cast<Byte>(Div65280(dp[3] * L));
+    }
+  }
+}
+
+using PutFn = void (*)(const Transfer&, std::uint32_t);
+
+// [source is 32-bit][destination is 32-bit][T == 0]
+const PutFn kPutLoops[2][2][2] = {
+    {{&Put24Rows<3, false>, &Put24Rows<3, true>}, {&Put24Rows<4, false>, &Put24Rows<4, true>}},
+    {{&Put32Rows<3, false>, &Put32Rows<3, true>}, {&Put32Rows<4, false>, &Put32Rows<4, true>}},
+};
+
+// ---- BltImage ----------------------------------------------------------------
+
+// A memory device context that puts back the object it started with before
+// it is deleted, so no bitmap stays selected into a dead context.
+class MemoryDC {
+ public:
+  MemoryDC() : dc_(CreateCompatibleDC(nullptr)) {}
+  ~MemoryDC() {
+    if (first_ != nullptr) SelectObject(dc_, first_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+  HDC Get() const { return dc_; }
+  void Select(HBITMAP bitmap) {
+    HGDIOBJ previous = SelectObject(dc_, bitmap);
+    if (first_ == nullptr) first_ = previous;
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ first_ = nullptr;
+};
+
+}  // namespace
+
+int ZEMADisplayFCDIB::CopyImage(ZEMADisplayFCDIB* Source, int KeepMask) {
+  if (ErrorCode != ERR_NONE) return ErrorCode;
+  if (Source == nullptr) return ErrorCode = ERR_UNSUPPORTED_COMMAND;
+  // A source that failed before its pixel memory existed has nothing to read.
+  if (!HasPixels(*Source)) return ErrorCode = ERR_EXTERNAL;
+  const unsigned mask = static_cast<unsigned>(KeepMask);
+  if (mask > 15 || !HasPixels(*this)) return ErrorCode;
+
+  Transfer t;
+  if (!PlaceTransfer(*Source, Source->ViewOrigin.x, Source->ViewOrigin.y, Source->ViewSize.cx,
+                     Source->ViewSize.cy, *this, ViewOrigin.x, ViewOrigin.y, t))
+    return ErrorCode;
+  kCopyLoops[BytesPerPixel(*Source) == 4][BytesPerPixel(*this) == 4][mask](t);
+  return ErrorCode;
+}
+
+int ZEMADisplayFCDIB::PutImage(ZEMADisplayFCDIB* Source, unsigned short Transparency, int WholeImage) {
+  if (ErrorCode != ERR_NONE) return ErrorCode;
+  if (Source == nullptr) return ErrorCode = ERR_UNSUPPORTED_COMMAND;
+  if (Transparency >= 256) return ErrorCode;
+  if (!HasPixels(*Source)) return ErrorCode = ERR_EXTERNAL;
+  if (!HasPixels(*this)) return ErrorCode;
+
+  long long sx = 0, sy = 0, n = Width(*Source), m = Height(*Source);
+  if (!WholeImage) {
+    sx = Source->ViewOrigin.x;
+    sy = Source->ViewOrigin.y;
+    n = Source->ViewSize.cx;
+    m = Source->ViewSize.cy;
+  }
+  Transfer t;
+  if (!PlaceTransfer(*Source, sx, sy, n, m, *this, ViewOrigin.x, ViewOrigin.y, t)) return ErrorCode;
+  kPutLoops[BytesPerPixel(*Source) == 4][BytesPerPixel(*this) == 4][Transparency == 0](t, Transparency);
+  return ErrorCode;
+}
+
+int ZEMADisplayFCDIB::BltImage(ZEMADisplayFCDIB* Source, unsigned long DestX, unsigned long DestY,
+                               unsigned long Rop) {
+  if (ErrorCode != ERR_NONE) return ErrorCode;
+  if (Source == nullptr) return ErrorCode = ERR_UNSUPPORTED_COMMAND;
+  if (Source->ErrorCode != ERR_NONE || Source->hBitmap == nullptr) return ErrorCode = ERR_EXTERNAL;
+  if (hBitmap == nullptr) return ErrorCode;
+
+  // A position at or beyond the right or bottom edge leaves nothing to draw;
+  // it is refused here because the platform takes positions as signed ints.
+  const unsigned long W = static_cast<unsigned long>(Width(*this));
+  const unsigned long H = static_cast<unsigned long>(Height(*this));
+  if (DestX >= W || DestY >= H) return ErrorCode;
+  unsigned long w = static_cast<unsigned long>(Source->ViewSize.cx);
+  unsigned long h = static_cast<unsigned long>(Source->ViewSize.cy);
+  if (W - DestX < w) w = W - DestX;
+  if (H - DestY < h) h = H - DestY;
+
+  // Image row r is row r + 1 of the section (the spare row comes first), so
+  // both rows get + 1. A bitmap can be selected into one context only, so an
+  // image copied onto itself uses one context as source and destination.
+  MemoryDC srcDC, dstDC;
+  SetMapMode(srcDC.Get(), GetMapMode(nullptr));
+  SetMapMode(dstDC.Get(), GetMapMode(nullptr));
+  HDC from = dstDC.Get();
+  if (Source != this) {
+    srcDC.Select(Source->hBitmap);
+    from = srcDC.Get();
+  }
+  dstDC.Select(hBitmap);
+  POINT pts[2] = {{Source->ViewOrigin.x, Source->ViewOrigin.y + 1},
+                  {static_cast<LONG>(w), static_cast<LONG>(h)}};
+  DPtoLP(dstDC.Get(), pts, 2);
+  BitBlt(dstDC.Get(), static_cast<int>(DestX), static_cast<int>(DestY) + 1, pts[1].x, pts[1].y, from, pts[0].x,
+         pts[0].y, Rop);
+  // The caller may read the pixels next; the blit must have landed by then.
+  GdiFlush();
+  return ErrorCode;
+}
+
+void ZEMADisplayFCDIB::EraseImage(tagB_BGRA Color, int WholeImage) {
+  if (ErrorCode != ERR_NONE || hBitmap == nullptr || Bits == nullptr) return;
+
+  long long x = 0, y = 0, n = Width(*this), m = Height(*this);
+  if (!WholeImage) {
+    x = ViewOrigin.x;
+    y = ViewOrigin.y;
+    n = ViewSize.cx;
+    m = ViewSize.cy;
+    // A view written out of range by the client is cut to the image.
+    if (x < 0) n += x, x = 0;
+    if (y < 0) m += y, y = 0;
+    if (n > Width(*this) - x) n = Width(*this) - x;
+    if (m > Height(*this) - y) m = Height(*this) - y;
+    if (n <= 0 || m <= 0) return;
+  }
+
+  // Fill the top row pixel by pixel, then copy it to the rows below. Only
+  // the pixels are written: a 24-bit row's padding keeps its bytes.
+  const int bpp = BytesPerPixel(*this);
+  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
+  Byte* first = PixelAddress(*this, static_cast<long>(x), static_cast<long>(y));
+  const std::size_t rowBytes = static_cast<std::size_t>(n) * static_cast<std::size_t>(bpp);
+  if (bpp == 4) {
+    const Byte px[4] = {Color.Blue, Color.Green, Color.Red, Color.Alpha};
+    const std::uint32_t word = Load32(px);
+    for (long long i = 0; i < n; ++i) Store32(first + 4 * i, word);
+  } else {
+    for (long long i = 0; i < n; ++i) {
+      first[3 * i + 0] = Color.Blue;
+      first[3 * i + 1] = Color.Green;
+      first[3 * i + 2] = Color.Red;
+    }
+  }
+  Byte* row = first;
+  for (long long j = 1; j < m; ++j) {
+    row -= stride;
+    std::memcpy(row, first, rowBytes);
+  }
+}

@@ -1,0 +1,105 @@
+// Drawing an image into a device context, straight or blended over what the
+// device shows through a private 24-bit background image.
+#include "internal.h"
+
+#include <new>
+
+using namespace pixolan;
+
+namespace {
+
+// A memory context compatible with a target, which puts back the object it
+// started with before it is deleted.
+class MemoryDC {
+ public:
+  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDC() {
+    if (first_ != nullptr) SelectObject(dc_, first_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+  HDC Get() const { return dc_; }
+  void Select(HBITMAP bitmap) {
+    HGDIOBJ previous = SelectObject(dc_, bitmap);
+    if (first_ == nullptr) first_ = previous;
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ first_ = nullptr;
+};
+
+}  // namespace
+
+int ZEMADisplayFCDIB::Display(HDC hDC, unsigned long DestX, unsigned long DestY, unsigned short Transparency,
+                              int WholeImage, unsigned long Rop) {
+  if (ErrorCode != ERR_NONE) return ErrorCode;
+  if (Transparency >= 256) return ErrorCode;
+
+  // A 32-bit image has per-pixel transparency and any global transparency
+  // needs the target's pixels, so both are blended over a captured copy.
+  const bool composited = Transparency != 0 || BitmapInfo.bmiHeader.biBitCount == 32;
+  if (composited) {
+    CreateBackground();
+    if (Background == nullptr) return ErrorCode;
+  }
+
+  POINT origin{0, 0};
+  SIZE extent{BitmapInfo.bmiHeader.biWidth, BitmapInfo.bmiHeader.biHeight};
+  if (!WholeImage) {
+    origin = ViewOrigin;
+    extent = ViewSize;
+  }
+  const int x = static_cast<int>(DestX);
+  const int y = static_cast<int>(DestY);
+
+  // Section row r + 1 holds image row r (the spare row comes first).
+  MemoryDC mem(hDC);
+  SetMapMode(mem.Get(), GetMapMode(hDC));
+  if (composited) {
+    mem.Select(Background->hBitmap);
+    BitBlt(mem.Get(), origin.x, origin.y + 1, extent.cx, extent.cy, hDC, x, y, SRCCOPY);
+    GdiFlush();  // the captured pixels must be in memory before they are blended
+    Background->PutImage(this, Transparency, 1);
+  } else {
+    mem.Select(hBitmap);
+  }
+  POINT pts[2] = {{origin.x, origin.y + 1}, {extent.cx, extent.cy}};
+  DPtoLP(mem.Get(), pts, 2);
+  BitBlt(hDC, x, y, pts[1].x, pts[1].y, mem.Get(), pts[0].x, pts[0].y, Rop);
+  GdiFlush();  // the section is read by the blit; later pixel work must wait for it
+  return ErrorCode;
+}
+
+int ZEMADisplayFCDIB::CreateBackground() {
+  if (Background != nullptr) return ErrorCode;
+  ZEMADisplayFCDIB* made = nullptr;
+  try {
+    made = new ZEMADisplayFCDIB(LibraryVersion, hWnd, hInstance,
+                                static_cast<unsigned int>(BitmapInfo.bmiHeader.biWidth),
+                                static_cast<unsigned int>(BitmapInfo.bmiHeader.biHeight), 3,
+                                BitmapInfo.bmiHeader.biXPelsPerMeter, BitmapInfo.bmiHeader.biYPelsPerMeter,
+                                static_cast<int>(Language));
+  } catch (const std::bad_alloc&) {
+    Background = nullptr;
+    return ErrorCode = ERR_MEMORY;
+  } catch (...) {
+    Background = nullptr;
+    return ErrorCode = ERR_UNEXPECTED;
+  }
+  if (made->ErrorCode != ERR_NONE) {
+    delete made;
+    Background = nullptr;
+    return ErrorCode = ERR_EXTERNAL;
+  }
+  Background = made;
+  Background->SetViewOrigin(POINT{0, 0});
+  return ErrorCode;
+}
+
+void ZEMADisplayFCDIB::DeleteBackground() {
+  if (Background == nullptr) return;
+  delete Background;
+  Background = nullptr;
+}

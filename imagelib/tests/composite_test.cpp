@@ -1,0 +1,307 @@
+// Masked copy, blending, blits and fill, checked against plain (x, y)
+// reference loops on random odd-sized images with random views.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+using testing_support::ImagePtr;
+using testing_support::MakeImage;
+using testing_support::PixelMemory;
+using testing_support::Rng;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+struct Geometry {
+  long w, h;
+  int bpp;
+  std::size_t stride;
+};
+Geometry GeometryOf(const ZEMADisplayFCDIB& img) {
+  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
+  const int bpp = h.biBitCount / 8;
+  return Geometry{h.biWidth, h.biHeight, bpp, (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3}};
+}
+// Offset of pixel (x, y) in the pixel memory (rows bottom-up).
+std::size_t Offset(const ZEMADisplayFCDIB& img, long x, long y) {
+  Geometry g = GeometryOf(img);
+  return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;
+}
+
+ImagePtr RandomImage(Rng& rng, int bpp) {
+  ImagePtr img = MakeImage(1 + rng.Below(37), 1 + rng.Below(29), bpp);
+  testing_support::FillRandom(*img, rng.Next());
+  return img;
+}
+// A random valid view, often reaching the right or bottom edge.
+void RandomView(Rng& rng, ZEMADisplayFCDIB& img) {
+  Geometry g = GeometryOf(img);
+  img.SetViewOrigin(POINT{rng.Below(g.w), rng.Below(g.h)});
+  img.SetViewSize(SIZE{rng.Below(g.w + 1), rng.Below(g.h + 1)});
+}
+
+// The rectangle that lands in the destination: the source extent cut at the
+// destination's right and bottom edges.
+struct Landing {
+  long sx, sy, dx, dy, n, m;
+};
+Landing LandingOf(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, bool whole) {
+  Landing l{src.ViewOrigin.x, src.ViewOrigin.y, dst.ViewOrigin.x, dst.ViewOrigin.y, src.ViewSize.cx, src.ViewSize.cy};
+  if (whole) l.sx = l.sy = 0, l.n = GeometryOf(src).w, l.m = GeometryOf(src).h;
+  l.n = std::min(l.n, GeometryOf(dst).w - l.dx);
+  l.m = std::min(l.m, GeometryOf(dst).h - l.dy);
+  return l;
+}
+
+Bytes ReferenceCopy(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, int mask) {
+  Bytes out = PixelMemory(dst);
+  if (static_cast<unsigned>(mask) > 15) return out;
+  Landing l = LandingOf(src, dst, false);
+  const bool src32 = GeometryOf(src).bpp == 4, dst32 = GeometryOf(dst).bpp == 4;
+  for (long j = 0; j < l.m; ++j)
+    for (long i = 0; i < l.n; ++i) {
+      const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
+      unsigned char* d = out.data() + Offset(dst, l.dx + i, l.dy + j);
+      for (int c = 0; c < 3; ++c)
+        if (!(mask & (1 << c))) d[c] = s[c];
+      if (dst32 && !(mask & KEEP_ALPHA)) d[3] = src32 ? s[3] : 255;
+    }
+  return out;
+}
+
+// The blend written plainly, with 64-bit exact rounding.
+Bytes ReferencePut(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, unsigned T, bool whole) {
+  Bytes out = PixelMemory(dst);
+  if (T >= 256) return out;
+  Landing l = LandingOf(src, dst, whole);
+  const bool src32 = GeometryOf(src).bpp == 4, dst32 = GeometryOf(dst).bpp == 4;
+  for (long j = 0; j < l.m; ++j)
+    for (long i = 0; i < l.n; ++i) {
+      const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
+      unsigned char* d = out.data() + Offset(dst, l.dx + i, l.dy + j);
+      if (!src32) {
+        for (int c = 0; c < 3; ++c) d[c] = static_cast<unsigned char>((s[c] * 256LL + (d[c] - s[c]) * std::int64_t{T} + 128) >> 8);
+        if (dst32) d[3] = static_cast<unsigned char>((d[3] * std::int64_t{T} + 128) >> 8);
+      } else {
+        const std::int64_t K = (255 - s[3]) * std::int64_t{256 - T};
+        for (int c = 0; c < 3; ++c) d[c] = static_cast<unsigned char>((d[c] * 65280LL + (s[c] - d[c]) * K + 32640) / 65280);
+        if (dst32) d[3] = static_cast<unsigned char>((d[3] * (65280 - K) + 32640) / 65280);
+      }
+    }
+  return out;
+}
+
+// The integer rounding the library uses for V / 65280 is exact over the
+// whole range a blend can produce (halves round up, as the reference does).
+TEST(Blend, RoundedDivisionBy65280IsExact) {
+  for (std::uint32_t v = 0; v <= 255u * 65280u; ++v) {
+    const std::uint32_t y = (v + 32640) >> 8;
+    ASSERT_EQ((y + (y >> 8) + 1) >> 8, (v + 32640) / 65280) << v;
+  }
+}
+
+TEST(CopyImage, EveryMaskOnEveryDepthPairMatchesTheReference) {
+  Rng rng(7);
+  for (int srcBpp : {24, 32})
+    for (int dstBpp : {24, 32})
+      for (int mask = -1; mask <= 17; ++mask)
+        for (int trial = 0; trial < 6; ++trial) {
+          ImagePtr src = RandomImage(rng, srcBpp), dst = RandomImage(rng, dstBpp);
+          RandomView(rng, *src);
+          RandomView(rng, *dst);
+          const Bytes before = PixelMemory(*src), expected = ReferenceCopy(*src, *dst, mask);
+          ASSERT_EQ(dst->CopyImage(src.get(), mask), ERR_NONE);
+          ASSERT_EQ(PixelMemory(*dst), expected) << srcBpp << "->" << dstBpp << " mask " << mask;
+          ASSERT_EQ(PixelMemory(*src), before);
+        }
+}
+
+TEST(CopyImage, AlphaFromA24BitSourceAndKeptChannels) {
+  ImagePtr src = MakeImage(3, 1, 24), dst = MakeImage(3, 1, 32);
+  src->EraseImage(tagB_BGRA{10, 20, 30, 40}, 1);
+  dst->EraseImage(tagB_BGRA{1, 2, 3, 4}, 1);
+  dst->CopyImage(src.get(), 7);  // alpha only, 255 from a 24-bit source
+  EXPECT_EQ(testing_support::PixelAt(*dst, 2, 0), (Bytes{1, 2, 3, 255}));
+  dst->EraseImage(tagB_BGRA{1, 2, 3, 4}, 1);
+  dst->CopyImage(src.get(), 8);
+  EXPECT_EQ(testing_support::PixelAt(*dst, 0, 0), (Bytes{10, 20, 30, 4}));
+  // The destination's view size does not limit the copy.
+  dst->SetViewSize(SIZE{1, 1});
+  dst->CopyImage(src.get(), 0);
+  EXPECT_EQ(testing_support::PixelAt(*dst, 2, 0), (Bytes{10, 20, 30, 255}));
+}
+
+TEST(PutImage, BlendsMatchTheFormulasAtEveryTransparency) {
+  Rng rng(11);
+  for (int srcBpp : {24, 32})
+    for (int dstBpp : {24, 32})
+      for (unsigned T : {0u, 1u, 128u, 255u, 256u, 65535u})
+        for (int trial = 0; trial < 8; ++trial) {
+          ImagePtr src = RandomImage(rng, srcBpp), dst = RandomImage(rng, dstBpp);
+          // Most source alphas are at or next to the opaque and invisible ends,
+          // where the shortcuts and the rounding are decided.
+          static const unsigned char kEnds[] = {0, 1, 254, 255};
+          if (srcBpp == 32)
+            for (long y = 0; y < GeometryOf(*src).h; ++y)
+              for (long x = 0; x < GeometryOf(*src).w; ++x) {
+                const int pick = rng.Below(6);
+                if (pick < 4) src->Bits[Offset(*src, x, y) + 3] = kEnds[pick];
+              }
+          RandomView(rng, *src);
+          RandomView(rng, *dst);
+          const bool whole = trial % 2 == 1;
+          const Bytes expected = ReferencePut(*src, *dst, T, whole);
+          ASSERT_EQ(dst->PutImage(src.get(), static_cast<unsigned short>(T), whole), ERR_NONE);
+          ASSERT_EQ(PixelMemory(*dst), expected) << srcBpp << "->" << dstBpp << " T " << T;
+        }
+}
+
+TEST(PutImage, OpaqueInvisibleAndHalfwayIdentities) {
+  ImagePtr src = MakeImage(4, 2, 32), dst = MakeImage(4, 2, 32);
+  testing_support::FillRandom(*dst, 3);
+  const Bytes before = PixelMemory(*dst);
+  src->EraseImage(tagB_BGRA{9, 99, 199, 255}, 1);  // invisible: nothing changes at any T
+  for (unsigned short T : {0, 77, 255}) dst->PutImage(src.get(), T, 1);
+  EXPECT_EQ(PixelMemory(*dst), before);
+  src->EraseImage(tagB_BGRA{9, 99, 199, 0}, 1);  // opaque at T = 0: the source, alpha 0
+  dst->PutImage(src.get(), 0, 1);
+  EXPECT_EQ(testing_support::PixelAt(*dst, 3, 1), (Bytes{9, 99, 199, 0}));
+
+  ImagePtr src24 = MakeImage(1, 1, 24), dst32 = MakeImage(1, 1, 32);
+  dst32->EraseImage(tagB_BGRA{0, 0, 0, 201}, 1);
+  dst32->PutImage(src24.get(), 128, 0);
+  EXPECT_EQ(dst32->Bits[3], (201 * 128 + 128) >> 8);  // 101
+}
+
+TEST(BltImage, CopiesTheViewWithDepthConversion) {
+  Rng rng(5);
+  for (int srcBpp : {24, 32})
+    for (int dstBpp : {24, 32})
+      for (int trial = 0; trial < 10; ++trial) {
+        ImagePtr src = RandomImage(rng, srcBpp), dst = RandomImage(rng, dstBpp);
+        RandomView(rng, *src);
+        const LONG dx = rng.Below(GeometryOf(*dst).w), dy = trial == 0 ? GeometryOf(*dst).h - 1 : rng.Below(GeometryOf(*dst).h);
+        dst->ViewOrigin = POINT{dx, dy};  // only for the reference's landing
+        Bytes expected = PixelMemory(*dst);
+        Landing l = LandingOf(*src, *dst, false);
+        for (long j = 0; j < l.m; ++j)
+          for (long i = 0; i < l.n; ++i) {
+            const unsigned char* s = src->Bits + Offset(*src, l.sx + i, l.sy + j);
+            unsigned char* d = expected.data() + Offset(*dst, dx + i, dy + j);
+            for (int c = 0; c < 3; ++c) d[c] = s[c];
+            if (dstBpp == 32) d[3] = srcBpp == 32 ? s[3] : 0;
+          }
+        ASSERT_EQ(dst->BltImage(src.get(), dx, dy, SRCCOPY), ERR_NONE);
+        ASSERT_EQ(PixelMemory(*dst), expected) << srcBpp << "->" << dstBpp << " at " << dx << "," << dy;
+      }
+}
+
+TEST(BltImage, WithinOneImageAndPastTheEdges) {
+  ImagePtr img = MakeImage(9, 6, 24);
+  testing_support::FillRandom(*img, 21);
+  img->SetViewOrigin(POINT{0, 0});
+  img->SetViewSize(SIZE{3, 2});
+  const Bytes corner = testing_support::PixelAt(*img, 1, 1);
+  ASSERT_EQ(img->BltImage(img.get(), 5, 3, SRCCOPY), ERR_NONE);
+  EXPECT_EQ(testing_support::PixelAt(*img, 6, 4), corner);
+  // A position past the right or bottom edge draws nothing.
+  const Bytes before = PixelMemory(*img);
+  EXPECT_EQ(img->BltImage(img.get(), 9, 0, SRCCOPY), ERR_NONE);
+  EXPECT_EQ(img->BltImage(img.get(), 0, 0xFFFFFFFFul, SRCCOPY), ERR_NONE);
+  EXPECT_EQ(PixelMemory(*img), before);
+}
+
+TEST(EraseImage, FillsPixelsAndKeepsRowPadding) {
+  ImagePtr img = MakeImage(5, 4, 24);  // 15 bytes of pixels in a 16-byte row
+  testing_support::FillRandom(*img, 2);
+  Bytes expected = PixelMemory(*img);
+  img->SetViewOrigin(POINT{2, 1});
+  img->SetViewSize(SIZE{3, 2});
+  for (long y = 1; y < 3; ++y)
+    for (long x = 2; x < 5; ++x)
+      for (int c = 0; c < 3; ++c) expected[Offset(*img, x, y) + c] = static_cast<unsigned char>(0xA0 + c);
+  img->EraseImage(tagB_BGRA{0xA0, 0xA1, 0xA2, 0xEE}, 0);
+  EXPECT_EQ(PixelMemory(*img), expected);
+
+  ImagePtr img32 = MakeImage(3, 3, 32);
+  testing_support::FillRandom(*img32, 4);
+  const Bytes spare(img32->Bits + 3 * 12, img32->Bits + 4 * 12);
+  img32->EraseImage(tagB_BGRA{1, 2, 3, 4}, 1);
+  for (long y = 0; y < 3; ++y)
+    for (long x = 0; x < 3; ++x) EXPECT_EQ(testing_support::PixelAt(*img32, x, y), (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(Bytes(img32->Bits + 3 * 12, img32->Bits + 4 * 12), spare);
+}
+
+TEST(Failures, SourcesAndStickyErrors) {
+  ImagePtr dst = MakeImage(6, 5, 32), src = MakeImage(6, 5, 24);
+  testing_support::FillRandom(*src, 8);
+  ImagePtr noPixels(new ZEMADisplayFCDIB(LibraryVersion, nullptr, nullptr, 4, 4, 3, 0, 0, 9));
+  ASSERT_EQ(noPixels->hBitmap, nullptr);
+  const Bytes before = PixelMemory(*dst);
+
+  struct Case {
+    int (*call)(ZEMADisplayFCDIB&, ZEMADisplayFCDIB*);
+    ZEMADisplayFCDIB* source;
+    int expected;
+  };
+  auto copy = [](ZEMADisplayFCDIB& d, ZEMADisplayFCDIB* s) { return d.CopyImage(s, 0); };
+  auto put = [](ZEMADisplayFCDIB& d, ZEMADisplayFCDIB* s) { return d.PutImage(s, 0, 1); };
+  auto blt = [](ZEMADisplayFCDIB& d, ZEMADisplayFCDIB* s) { return d.BltImage(s, 0, 0, SRCCOPY); };
+  for (Case c : {Case{copy, nullptr, ERR_UNSUPPORTED_COMMAND}, Case{put, nullptr, ERR_UNSUPPORTED_COMMAND},
+                 Case{blt, nullptr, ERR_UNSUPPORTED_COMMAND}, Case{copy, noPixels.get(), ERR_EXTERNAL},
+                 Case{put, noPixels.get(), ERR_EXTERNAL}, Case{blt, noPixels.get(), ERR_EXTERNAL}}) {
+    ImagePtr target = MakeImage(6, 5, 32);
+    EXPECT_EQ(c.call(*target, c.source), c.expected);
+    EXPECT_EQ(target->ErrorCode, c.expected);
+    // Sticky: no later operation writes a pixel or changes the code.
+    EXPECT_EQ(c.call(*target, src.get()), c.expected);
+    target->EraseImage(tagB_BGRA{1, 1, 1, 1}, 1);
+    for (unsigned char b : PixelMemory(*target)) ASSERT_EQ(b, 0);
+  }
+  // Transparency 256 with a null source still reports the null source first.
+  EXPECT_EQ(MakeImage(2, 2, 24)->PutImage(nullptr, 256, 1), ERR_UNSUPPORTED_COMMAND);
+
+  // A source with an error but with pixels is still read by CopyImage and
+  // PutImage; BltImage refuses it.
+  src->ErrorCode = ERR_FILE_READ;
+  EXPECT_EQ(dst->BltImage(src.get(), 0, 0, SRCCOPY), ERR_EXTERNAL);
+  EXPECT_EQ(PixelMemory(*dst), before);
+  ImagePtr reader = MakeImage(6, 5, 24);
+  EXPECT_EQ(reader->CopyImage(src.get(), 0), ERR_NONE);
+  EXPECT_EQ(testing_support::PixelAt(*reader, 5, 4), testing_support::PixelAt(*src, 5, 4));
+  reader->EraseImage(tagB_BGRA{0, 0, 0, 0}, 1);
+  EXPECT_EQ(reader->PutImage(src.get(), 0, 1), ERR_NONE);
+  EXPECT_EQ(testing_support::PixelAt(*reader, 5, 4), testing_support::PixelAt(*src, 5, 4));
+}
+
+// Views written out of range by a client are cut to the images: nothing is
+// read or written outside either (the sanitizer build checks the memory).
+TEST(Clipping, OutOfRangeViewsStayInsideBothImages) {
+  ImagePtr src = MakeImage(7, 5, 32), dst = MakeImage(6, 4, 24);
+  testing_support::FillRandom(*src, 12);
+  const Bytes before = PixelMemory(*dst);
+  dst->ViewOrigin = POINT{6, 0};  // just past the right edge
+  EXPECT_EQ(dst->CopyImage(src.get(), 0), ERR_NONE);
+  EXPECT_EQ(dst->PutImage(src.get(), 0, 1), ERR_NONE);
+  EXPECT_EQ(PixelMemory(*dst), before);
+
+  src->ViewOrigin = POINT{-2, -1};
+  src->ViewSize = SIZE{100, 100};
+  dst->ViewOrigin = POINT{0, 0};
+  EXPECT_EQ(dst->CopyImage(src.get(), 8), ERR_NONE);
+  // Source pixel (0, 0) sits 2 right and 1 down of where the view begins.
+  EXPECT_EQ(testing_support::PixelAt(*dst, 2, 1), Bytes(src->Bits + Offset(*src, 0, 0), src->Bits + Offset(*src, 0, 0) + 3));
+  EXPECT_EQ(testing_support::PixelAt(*dst, 0, 0), Bytes(before.begin() + Offset(*dst, 0, 0), before.begin() + Offset(*dst, 0, 0) + 3));
+
+  // Overlapping rectangles of one image stay inside it too.
+  src->SetViewOrigin(POINT{1, 1});
+  src->SetViewSize(SIZE{0, 0});
+  for (int mask : {0, 3, 8}) EXPECT_EQ(src->CopyImage(src.get(), mask), ERR_NONE);
+  for (unsigned short T : {0, 100}) EXPECT_EQ(src->PutImage(src.get(), T, 1), ERR_NONE);
+}
+
+}  // namespace
