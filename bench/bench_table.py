@@ -41,7 +41,8 @@ def main():
     if len(sys.argv) != 2:
         sys.exit("usage: bench_table.py RESULTS.json")
     results, errors = load(sys.argv[1])
-    names = list(results) + [n for n in errors if n not in results]
+    # Repetitions may run interleaved in random order: sort for a stable table.
+    names = sorted(set(results) | set(errors))
 
     rows = {}  # size -> list of (operation, ours, peer, ratio, target, met)
     clock = []

@@ -20,7 +20,7 @@ MenuItem MenuItems[kMenuRows] = {
 };
 
 void MarkCorner(MenuItem* table, int corner) {
-  for (int row = 0; row < 4; ++row) table[row].Flags = row == ((corner + 1) & 3) ? MF_CHECKED : MF_STRING;
+  for (int row = 0; row < 4; ++row) table[row].Flags = row == (corner & 3) ? MF_CHECKED : MF_STRING;
 }
 
 void MarkTopmost(MenuItem* table, bool topmost) {

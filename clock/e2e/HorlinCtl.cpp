@@ -1,6 +1,7 @@
 // horlin_ctl: drives a running clock from a shell script.
 //   horlin_ctl wait [seconds]  waits for the clock window; prints its rectangle
 //   horlin_ctl menu            right-clicks the clock; prints the menu's rectangle
+//   horlin_ctl menu-close      closes the open menu with Escape
 //   horlin_ctl close           closes the clock like Alt+F4 and waits until it is gone
 // Rectangles are printed as "left top right bottom". Exit code 0 on success.
 #include <windows.h>
@@ -14,15 +15,10 @@
 
 namespace {
 
-std::wstring Title() {
-  wchar_t text[256] = {};
-  MultiByteToWideChar(932, 0, horlin::kTitle, -1, text, 256);
-  return text;
-}
-
 HWND ClockWindow() {
-  const std::wstring title = Title();
-  return FindWindowW(title.c_str(), title.c_str());
+  wchar_t title[256] = {};
+  MultiByteToWideChar(932, 0, horlin::kTitle, -1, title, 256);
+  return FindWindowW(title, title);
 }
 
 BOOL CALLBACK FindMenu(HWND hwnd, LPARAM found) {
@@ -33,6 +29,12 @@ BOOL CALLBACK FindMenu(HWND hwnd, LPARAM found) {
     return FALSE;
   }
   return TRUE;
+}
+
+HWND OpenMenu() {
+  HWND menu = nullptr;
+  EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
+  return menu;
 }
 
 template <typename Done>
@@ -69,18 +71,20 @@ int main(int argc, char** argv) {
   if (std::strcmp(what, "menu") == 0) {
     PostMessageW(clock, WM_RBUTTONUP, 0, MAKELPARAM(10, 20));
     HWND menu = nullptr;
-    if (!WaitFor(5000, [&] {
-          EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
-          return menu != nullptr;
-        }))
-      return 1;
+    if (!WaitFor(5000, [&] { return (menu = OpenMenu()) != nullptr; })) return 1;
     PrintRect(menu);
     return 0;
+  }
+  if (std::strcmp(what, "menu-close") == 0) {
+    HWND menu = OpenMenu();
+    if (!menu) return 0;
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return WaitFor(5000, [&] { return !IsWindowVisible(menu); }) ? 0 : 1;
   }
   if (std::strcmp(what, "close") == 0) {
     PostMessageW(clock, WM_SYSCOMMAND, SC_CLOSE, 0);
     return WaitFor(10000, [&] { return !IsWindow(clock); }) ? 0 : 1;
   }
-  std::fprintf(stderr, "usage: horlin_ctl wait [seconds] | menu | close\n");
+  std::fprintf(stderr, "usage: horlin_ctl wait [seconds] | menu | menu-close | close\n");
   return 2;
 }

@@ -312,8 +312,9 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
         ++inside;
         size_t i = static_cast<size_t>(y) * kFaceWidth + x;
         if (screen[i] != before[i]) ++diffBefore;
-        if (screen[i] != after[i]) {
-          if (diffAfter++ == 0) firstX = x, firstY = y;
+        if (screen[i] != after[i] && diffAfter++ == 0) {
+          firstX = x;
+          firstY = y;
         }
       }
     }

@@ -89,10 +89,7 @@ int AdoptSourceHeader(ZEMADisplayFCDIB& img, const BITMAPINFOHEADER& source, int
 // overwritten by it. Only a row's last pixel is stored with exactly its own
 // bytes, so the filler behind a row is never touched and stays zero.
 
-template <unsigned Bpp>
-inline void Put(unsigned char* d, std::uint32_t pixel) {
-  std::memcpy(d, &pixel, 4);
-}
+inline void Put(unsigned char* d, std::uint32_t pixel) { std::memcpy(d, &pixel, 4); }
 template <unsigned Bpp>
 inline void PutLast(unsigned char* d, std::uint32_t pixel) {
   std::memcpy(d, &pixel, Bpp);
@@ -105,18 +102,18 @@ void Convert1(const unsigned char* s, unsigned char* d, std::size_t w, const std
   const std::size_t bulk = (w - 1) / 8;
   for (std::size_t n = 0; n < bulk; ++n, d += 8 * Bpp) {
     const unsigned b = *s++;
-    Put<Bpp>(d + 0 * Bpp, pal[b >> 7]);
-    Put<Bpp>(d + 1 * Bpp, pal[(b >> 6) & 1]);
-    Put<Bpp>(d + 2 * Bpp, pal[(b >> 5) & 1]);
-    Put<Bpp>(d + 3 * Bpp, pal[(b >> 4) & 1]);
-    Put<Bpp>(d + 4 * Bpp, pal[(b >> 3) & 1]);
-    Put<Bpp>(d + 5 * Bpp, pal[(b >> 2) & 1]);
-    Put<Bpp>(d + 6 * Bpp, pal[(b >> 1) & 1]);
-    Put<Bpp>(d + 7 * Bpp, pal[b & 1]);
+    Put(d + 0 * Bpp, pal[b >> 7]);
+    Put(d + 1 * Bpp, pal[(b >> 6) & 1]);
+    Put(d + 2 * Bpp, pal[(b >> 5) & 1]);
+    Put(d + 3 * Bpp, pal[(b >> 4) & 1]);
+    Put(d + 4 * Bpp, pal[(b >> 3) & 1]);
+    Put(d + 5 * Bpp, pal[(b >> 2) & 1]);
+    Put(d + 6 * Bpp, pal[(b >> 1) & 1]);
+    Put(d + 7 * Bpp, pal[b & 1]);
   }
   const unsigned b = *s;
   const unsigned left = static_cast<unsigned>(w - bulk * 8);  // 1 to 8
-  for (unsigned j = 0; j + 1 < left; ++j, d += Bpp) Put<Bpp>(d, pal[(b >> (7 - j)) & 1]);
+  for (unsigned j = 0; j + 1 < left; ++j, d += Bpp) Put(d, pal[(b >> (7 - j)) & 1]);
   PutLast<Bpp>(d, pal[(b >> (8 - left)) & 1]);
 }
 
@@ -127,12 +124,12 @@ void Convert4(const unsigned char* s, unsigned char* d, std::size_t w, const std
   const std::size_t bulk = (w - 1) / 2;
   for (std::size_t n = 0; n < bulk; ++n, d += 2 * Bpp) {
     const unsigned b = *s++;
-    Put<Bpp>(d, pal[b >> 4]);
-    Put<Bpp>(d + Bpp, pal[b & 15]);
+    Put(d, pal[b >> 4]);
+    Put(d + Bpp, pal[b & 15]);
   }
   const unsigned b = *s;
   if (w - bulk * 2 == 2) {
-    Put<Bpp>(d, pal[b >> 4]);
+    Put(d, pal[b >> 4]);
     PutLast<Bpp>(d + Bpp, pal[b & 15]);
   } else {
     PutLast<Bpp>(d, pal[b >> 4]);
@@ -141,7 +138,7 @@ void Convert4(const unsigned char* s, unsigned char* d, std::size_t w, const std
 
 template <unsigned Bpp>
 void Convert8(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t* pal) {
-  for (std::size_t i = 0; i + 1 < w; ++i, d += Bpp) Put<Bpp>(d, pal[s[i]]);
+  for (std::size_t i = 0; i + 1 < w; ++i, d += Bpp) Put(d, pal[s[i]]);
   PutLast<Bpp>(d, pal[s[w - 1]]);
 }
 

@@ -1,7 +1,8 @@
 // Channel remapping: ChangeChannels and the per-pixel primitives it picks
 // from the channel map.
 #include "channels.h"
-#include "internal.h"
+#include "clip.h"
+#include "cpu_features.h"
 
 #include <cstring>
 
@@ -18,50 +19,6 @@ void EachPixel(unsigned char* first, long width, long height, std::ptrdiff_t str
     unsigned char* p = first;
     for (long x = 0; x < width; ++x, p += BPP) op(p);
   }
-}
-
-// The same over 32-bit pixels taken as little-endian words, two at a time in
-// 64 bits and an odd last one alone. `op` maps a word to its new value and
-// must keep each pixel's bytes within its own 32-bit lane.
-template <class Op>
-void EachWord(unsigned char* first, long width, long height, std::ptrdiff_t stride, Op op) {
-  for (long y = 0; y < height; ++y, first -= stride) {
-    unsigned char* p = first;
-    long x = width;
-    for (; x >= 2; x -= 2, p += 8) {
-      std::uint64_t v;
-      std::memcpy(&v, p, 8);
-      v = op(v);
-      std::memcpy(p, &v, 8);
-    }
-    if (x == 1) {
-      std::uint32_t v;
-      std::memcpy(&v, p, 4);
-      v = op(v);
-      std::memcpy(p, &v, 4);
-    }
-  }
-}
-
-template <class T>
-constexpr T LowByteOfEachPixel() {
-  return static_cast<T>(0x000000FF000000FFull);
-}
-
-// Exchanges bytes a and b of every pixel in a word.
-template <class T>
-inline T SwapBytes(T v, unsigned a, unsigned b) {
-  const unsigned sa = 8 * (a & 3), sb = 8 * (b & 3);
-  const T t = ((v >> sa) ^ (v >> sb)) & LowByteOfEachPixel<T>();
-  return v ^ (t << sa) ^ (t << sb);
-}
-
-inline std::uint32_t ReverseBytes(std::uint32_t v) {
-  return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
-}
-inline std::uint64_t ReverseBytes(std::uint64_t v) {
-  return ReverseBytes(static_cast<std::uint32_t>(v)) |
-         static_cast<std::uint64_t>(ReverseBytes(static_cast<std::uint32_t>(v >> 32))) << 32;
 }
 
 // The channel steps of each primitive, on one pixel `ch`.
@@ -141,6 +98,84 @@ struct StepsA {
   }
 };
 
+#if defined(PIXOLAN_SHUFFLE_LOOPS)
+// Any mapping at once: out[k] = old[map[k]] for the bytes of every pixel of
+// the rectangle, by byte shuffles over whole blocks of pixels; the rest of
+// each row goes pixel by pixel. Every byte read and written lies inside the
+// rectangle's row.
+
+template <int BPP>
+void RemapPixels(unsigned char* p, long count, const unsigned char* map) {
+  for (; count > 0; --count, p += BPP) {
+    unsigned char old[BPP];
+    std::memcpy(old, p, BPP);
+    for (int k = 0; k < BPP; ++k) p[k] = old[map[k]];
+  }
+}
+
+// 32 bits, 4 pixels per 16 bytes.
+PIXOLAN_TARGET_SSSE3 void ShuffleRows32(unsigned char* first, long width, long height, std::ptrdiff_t stride,
+                                        const unsigned char* map) {
+  alignas(16) unsigned char pattern[16];
+  for (int i = 0; i < 16; ++i) pattern[i] = static_cast<unsigned char>((i & ~3) + map[i & 3]);
+  const __m128i mask = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern));
+  for (long y = 0; y < height; ++y, first -= stride) {
+    unsigned char* p = first;
+    long x = 0;
+    for (; width - x >= 4; x += 4, p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_shuffle_epi8(v, mask));
+    }
+    RemapPixels<4>(p, width - x, map);
+  }
+}
+
+// 32 bits, 8 pixels per 32 bytes (the shuffle works within each 16-byte half).
+PIXOLAN_TARGET_AVX2 void ShuffleRows32Wide(unsigned char* first, long width, long height, std::ptrdiff_t stride,
+                                           const unsigned char* map) {
+  alignas(32) unsigned char pattern[32];
+  for (int i = 0; i < 32; ++i) pattern[i] = static_cast<unsigned char>((i & 12) + map[i & 3]);
+  const __m256i mask = _mm256_load_si256(reinterpret_cast<const __m256i*>(pattern));
+  for (long y = 0; y < height; ++y, first -= stride) {
+    unsigned char* p = first;
+    long x = 0;
+    for (; width - x >= 8; x += 8, p += 32) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_shuffle_epi8(v, mask));
+    }
+    RemapPixels<4>(p, width - x, map);
+  }
+}
+
+// 24 bits, 5 pixels per 16 bytes; the 16th byte (the next pixel's first) is
+// mapped to itself. One window ends where the next begins, so the next one
+// is read before this one is written back.
+PIXOLAN_TARGET_SSSE3 void ShuffleRows24(unsigned char* first, long width, long height, std::ptrdiff_t stride,
+                                        const unsigned char* map) {
+  alignas(16) unsigned char pattern[16];
+  for (int i = 0; i < 16; ++i) pattern[i] = static_cast<unsigned char>(i == 15 ? 15 : i - i % 3 + map[i % 3]);
+  const __m128i mask = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern));
+  for (long y = 0; y < height; ++y, first -= stride) {
+    unsigned char* p = first;
+    long x = 0;
+    if (width >= 6) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      for (;;) {
+        x += 5;
+        const bool more = width - x >= 6;
+        __m128i next = v;
+        if (more) next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 15));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_shuffle_epi8(v, mask));
+        p += 15;
+        if (!more) break;
+        v = next;
+      }
+    }
+    RemapPixels<3>(p, width - x, map);
+  }
+}
+#endif
+
 template <class Steps>
 void Apply(const ZEMADisplayFCDIB& img, unsigned char* first, long width, long height, Steps steps) {
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(img));
@@ -164,15 +199,8 @@ void ZEMADisplayFCDIB::ChangeChannelsCCC(unsigned char* First, long Width, long 
   Apply(*this, First, Width, Height, StepsCCC{Params[0], Params[1], Params[2], Params[3], Params[4], Params[5]});
 }
 
-// Exchanging two channels of 32-bit pixels is a whole-word operation, the
-// most common remapping (blue and red) among them.
 void ZEMADisplayFCDIB::ChangeChannelsS(unsigned char* First, long Width, long Height, unsigned char* Params) {
-  const unsigned a = Params[0], b = Params[1];
-  if (BytesPerPixel(*this) == 4)
-    EachWord(First, Width, Height, static_cast<std::ptrdiff_t>(Stride(*this)),
-             [a, b](auto v) { return SwapBytes(v, a, b); });
-  else
-    Apply(*this, First, Width, Height, StepsS{a, b});
+  Apply(*this, First, Width, Height, StepsS{Params[0], Params[1]});
 }
 
 void ZEMADisplayFCDIB::ChangeChannelsSC(unsigned char* First, long Width, long Height, unsigned char* Params) {
@@ -183,21 +211,8 @@ void ZEMADisplayFCDIB::ChangeChannelsSCC(unsigned char* First, long Width, long 
   Apply(*this, First, Width, Height, StepsSCC{Params[0], Params[1], Params[2], Params[3], Params[4], Params[5]});
 }
 
-// Two exchanges of 32-bit pixels in whole words; blue with alpha and green
-// with red reverses the byte order.
 void ZEMADisplayFCDIB::ChangeChannelsSS(unsigned char* First, long Width, long Height, unsigned char* Params) {
-  const unsigned a = Params[0], b = Params[1], c = Params[2], d = Params[3];
-  if (BytesPerPixel(*this) != 4) {
-    Apply(*this, First, Width, Height, StepsSS{a, b, c, d});
-    return;
-  }
-  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
-  const auto pair = [](unsigned x, unsigned y) { return x < y ? (x & 3) * 4 + (y & 3) : (y & 3) * 4 + (x & 3); };
-  const unsigned first = pair(a, c), second = pair(b, d);
-  if ((first == 3 && second == 6) || (first == 6 && second == 3))  // {0, 3} and {1, 2}
-    EachWord(First, Width, Height, stride, [](auto v) { return ReverseBytes(v); });
-  else
-    EachWord(First, Width, Height, stride, [a, b, c, d](auto v) { return SwapBytes(SwapBytes(v, a, c), b, d); });
+  Apply(*this, First, Width, Height, StepsSS{Params[0], Params[1], Params[2], Params[3]});
 }
 
 void ZEMADisplayFCDIB::ChangeChannelsR(unsigned char* First, long Width, long Height, unsigned char* Params) {
@@ -216,10 +231,31 @@ int ZEMADisplayFCDIB::ChangeChannels(int Selector, int WholeImage) {
   if (ErrorCode != ERR_NONE) return ErrorCode;
   // The map has 256 records; any other selector names no mapping.
   if (Selector < 0 || Selector > 255) return ErrorCode = ERR_UNSUPPORTED_COMMAND;
-  if (Bits == nullptr) return ErrorCode;  // a failed image whose code a client cleared
 
-  const Region r = SelectRegion(*this, WholeImage);
+  Region r;
+  if (!ClippedRegion(*this, WholeImage, r)) return ErrorCode;
   if (BitmapInfo.bmiHeader.biBitCount == 24) Selector = ChannelMapTable[Selector][1];
+  if (Selector == 27) return ErrorCode;  // nothing changes
+
+#if defined(PIXOLAN_SHUFFLE_LOOPS)
+  // Where the processor can shuffle bytes, the mapping itself is applied,
+  // which gives the same result as the record's primitive.
+  if (HasByteShuffle()) {
+    const unsigned char map[4] = {static_cast<unsigned char>(Selector >> 6 & 3),
+                                  static_cast<unsigned char>(Selector >> 4 & 3),
+                                  static_cast<unsigned char>(Selector >> 2 & 3),
+                                  static_cast<unsigned char>(Selector & 3)};
+    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
+    if (BytesPerPixel(*this) == 3)
+      ShuffleRows24(r.first, r.cols, r.rows, stride, map);
+    else if (HasWideShuffle())
+      ShuffleRows32Wide(r.first, r.cols, r.rows, stride, map);
+    else
+      ShuffleRows32(r.first, r.cols, r.rows, stride, map);
+    return ErrorCode;
+  }
+#endif
+
   ChannelRecord rec = ChannelMapTable[Selector];
   unsigned char* params = rec.data() + 2;
   switch (rec[0]) {

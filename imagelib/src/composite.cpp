@@ -19,9 +19,10 @@ namespace {
 
 using Byte = unsigned char;
 
-// A rectangle to move from one image to another: top-left source and
-// destination pixels, width and height. Rows go down the image, which is
-// back in memory by one stride.
+// A rectangle to move from one image to another: the first source and
+// destination pixels the loops visit, the distance back to the next rows
+// (`s -= srcStride`), width and height. Loops take it by value, so the
+// compiler knows that pixel stores cannot change it.
 struct Transfer {
   const Byte* src;
   std::ptrdiff_t srcStride;
@@ -55,12 +56,22 @@ bool PlaceTransfer(const ZEMADisplayFCDIB& src, long long sx, long long sy, long
   clip(sx, dx, n, Width(src), Width(dst));
   clip(sy, dy, m, Height(src), Height(dst));
   if (n <= 0 || m <= 0) return false;
-  t.src = PixelAddress(src, static_cast<long>(sx), static_cast<long>(sy));
-  t.srcStride = static_cast<std::ptrdiff_t>(Stride(src));
-  t.dst = PixelAddress(dst, static_cast<long>(dx), static_cast<long>(dy));
-  t.dstStride = static_cast<std::ptrdiff_t>(Stride(dst));
   t.cols = static_cast<long>(n);
   t.rows = static_cast<long>(m);
+  if (&src == &dst) {
+    // Within one image the rows go from the top down, as the source is read.
+    t.src = PixelAddress(src, static_cast<long>(sx), static_cast<long>(sy));
+    t.srcStride = static_cast<std::ptrdiff_t>(Stride(src));
+    t.dst = PixelAddress(dst, static_cast<long>(dx), static_cast<long>(dy));
+    t.dstStride = static_cast<std::ptrdiff_t>(Stride(dst));
+  } else {
+    // Between two images the order is free: bottom row first walks both
+    // memories upward, which the memory system streams far better.
+    t.src = PixelAddress(src, static_cast<long>(sx), static_cast<long>(sy + m - 1));
+    t.srcStride = -static_cast<std::ptrdiff_t>(Stride(src));
+    t.dst = PixelAddress(dst, static_cast<long>(dx), static_cast<long>(dy + m - 1));
+    t.dstStride = -static_cast<std::ptrdiff_t>(Stride(dst));
+  }
   return true;
 }
 
@@ -111,20 +122,19 @@ void CopyRow(const Byte* s, Byte* d, long n) {
 }
 
 template <int SB, int DB, unsigned Keep>
-void CopyRows(const Transfer& t) {
+void CopyRows(Transfer t) {
   const Byte* s = t.src;
   Byte* d = t.dst;
   for (long j = 0; j < t.rows; ++j, s -= t.srcStride, d -= t.dstStride) CopyRow<SB, DB, Keep>(s, d, t.cols);
 }
 
-using RowsFn = void (*)(const Transfer&);
+using RowsFn = void (*)(Transfer);
 
 // Loops for every mask 0..15 of one depth pair, indexed by the mask.
 template <int SB, int DB, std::size_t... Mask>
 constexpr std::array<RowsFn, 16> CopyTable(std::index_sequence<Mask...>) {
   return {{&CopyRows<SB, DB, static_cast<unsigned>(Mask)>...}};
 }
-
 
 // [source is 32-bit][destination is 32-bit][mask]
 const std::array<RowsFn, 16> kCopyLoops[2][2] = {
@@ -146,26 +156,34 @@ inline std::uint32_t Div65280(std::uint32_t v) {
 }
 
 #if defined(__SSE2__)
+// Twelve bytes into the low bytes of a register, and back.
+inline __m128i Load12(const Byte* p) {
+  return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                            _mm_cvtsi32_si128(static_cast<int>(Load32(p + 8))));
+}
+inline void Store12(Byte* p, __m128i v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+  Store32(p + 8, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(v, 8))));
+}
+
 // Four 24-bit pixels (12 bytes, nothing read beyond) as four 32-bit lanes;
 // the fourth byte of each lane is the next pixel's blue.
 inline __m128i Load3x4(const Byte* p) {
-  __m128i v = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
-                                 _mm_cvtsi32_si128(static_cast<int>(Load32(p + 8))));
+  const __m128i v = Load12(p);
   __m128i lo = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
   __m128i hi = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
   return _mm_unpacklo_epi64(lo, hi);
 }
 
-// The low three bytes of four 32-bit lanes as four 24-bit pixels (12 bytes).
-inline void Store4x3(Byte* p, __m128i v) {
+// The low three bytes of four 32-bit lanes, packed into the low 12 bytes as
+// four 24-bit pixels.
+inline __m128i Pack4x3(__m128i v) {
   const __m128i first = _mm_set1_epi64x(0xFFFFFF), second = _mm_set1_epi64x(0xFFFFFF000000);
-  // Each 64-bit half packs its two pixels into its low six bytes.
-  __m128i x = _mm_or_si128(_mm_and_si128(v, first), _mm_and_si128(_mm_srli_epi64(v, 8), second));
-  // The upper half's six bytes follow the lower half's.
-  const __m128i out = _mm_or_si128(_mm_and_si128(x, _mm_set_epi32(0, 0, 0xFFFF, -1)),
-                                   _mm_slli_si128(_mm_srli_si128(x, 8), 6));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), out);
-  Store32(p + 8, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(out, 8))));
+  // Each 64-bit half packs its two pixels into its low six bytes...
+  const __m128i x = _mm_or_si128(_mm_and_si128(v, first), _mm_and_si128(_mm_srli_epi64(v, 8), second));
+  // ...and the upper half's six bytes move down to follow the lower half's.
+  const __m128i lowHalf = _mm_set_epi32(0, 0, -1, -1);
+  return _mm_or_si128(_mm_and_si128(x, lowHalf), _mm_srli_si128(_mm_andnot_si128(lowHalf, x), 2));
 }
 
 // (s * U + d * T + 128) >> 8 on sixteen bytes; fits 16 bits since U + T = 256.
@@ -186,33 +204,45 @@ inline __m128i Over16(__m128i s, __m128i d, __m128i sa) {
   return _mm_mulhi_epu16(_mm_add_epi16(w, c128), c257);
 }
 
-// Four pixels of a 32-bit source over four destination pixels (as lanes) at
-// T = 0; the result's alpha lanes are the destination alphas' blend.
-inline __m128i Over4(__m128i src, __m128i dst) {
-  const __m128i zero = _mm_setzero_si128(), colour = _mm_set1_epi32(0x00FFFFFF);
-  const __m128i s = _mm_and_si128(src, colour);
-  // Each pixel's alpha in all four of its 16-bit lanes.
-  __m128i aLo = _mm_unpacklo_epi8(src, zero), aHi = _mm_unpackhi_epi8(src, zero);
-  aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(aLo, 0xFF), 0xFF);
-  aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(aHi, 0xFF), 0xFF);
-  __m128i lo = Over16(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(dst, zero), aLo);
-  __m128i hi = Over16(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(dst, zero), aHi);
+// Sixteen channel bytes at T = 0: source bytes `s` (0 where a destination
+// alpha is blended), destination bytes `d`, and the alphas of the source
+// pixels the bytes belong to as 16-bit lanes, first and second eight.
+inline __m128i OverBytes(__m128i s, __m128i d, __m128i alphaLo, __m128i alphaHi) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = Over16(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), alphaLo);
+  const __m128i hi = Over16(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), alphaHi);
   return _mm_packus_epi16(lo, hi);
 }
 
-// 0xFFFF when all four alpha bytes are `value`.
-inline int AllAlphas(__m128i src, int value) {
-  const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-  __m128i eq = _mm_cmpeq_epi8(_mm_and_si128(src, alphaBytes),
-                              _mm_and_si128(_mm_set1_epi8(static_cast<char>(value)), alphaBytes));
-  return _mm_movemask_epi8(eq) == 0xFFFF;
+// Alphas for channels laid out as 24-bit pixels. `p` and `q` hold four
+// pixels' alphas twice each in 16-bit lanes (a0 a0 a1 a1 a2 a2 a3 a3 and
+// b0 b0 .. b3 b3); each result is eight channels' alphas.
+inline __m128i AlphaRun0(__m128i p) {  // a0 a0 a0 a1 a1 a1 a2 a2
+  return _mm_shufflelo_epi16(_mm_shuffle_epi32(p, _MM_SHUFFLE(2, 1, 1, 0)), _MM_SHUFFLE(2, 0, 0, 0));
 }
+inline __m128i AlphaRun1(__m128i p, __m128i q) {  // a2 a3 a3 a3 b0 b0 b0 b1
+  const __m128i y = _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(p), _mm_castsi128_pd(q), 1));
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(y, _MM_SHUFFLE(2, 2, 2, 0)), _MM_SHUFFLE(2, 0, 0, 0));
+}
+inline __m128i AlphaRun2(__m128i q) {  // b1 b1 b2 b2 b2 b3 b3 b3
+  return _mm_shufflehi_epi16(_mm_shuffle_epi32(q, _MM_SHUFFLE(3, 2, 2, 1)), _MM_SHUFFLE(2, 2, 2, 0));
+}
+
+// Each pixel's alpha twice, in the two 16-bit halves of its lane.
+inline __m128i AlphaPairs(__m128i src) {
+  const __m128i alpha = _mm_srli_epi32(src, 24);
+  return _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
+}
+
+// Masks of the four alpha bytes: whole-block tests for invisible and opaque.
+constexpr int kAlphaBits = 0x8888;
+inline int AlphasEqual(__m128i src, __m128i value) { return _mm_movemask_epi8(_mm_cmpeq_epi8(src, value)) & kAlphaBits; }
 #endif
 
 // 24-bit source: each colour becomes (s * (256 - T) + d * T + 128) >> 8; a
 // 32-bit destination's alpha becomes (a * T + 128) >> 8. T = 0 copies.
 template <int DB, bool Opaque>
-void Put24Rows(const Transfer& t, std::uint32_t T) {
+void Put24Rows(Transfer t, std::uint32_t T) {
   const std::uint32_t U = 256 - T;
   const Byte* s = t.src;
   Byte* d = t.dst;
@@ -270,7 +300,7 @@ void Put24Rows(const Transfer& t, std::uint32_t T) {
 // source pixel (K = 0) leaves the destination as it is; an opaque one at
 // T = 0 (L = 0) is a plain copy with alpha 0.
 template <int DB, bool NoGlobalTransparency>
-void Put32Rows(const Transfer& t, std::uint32_t T) {
+void Put32Rows(Transfer t, std::uint32_t T) {
   const std::uint32_t U = 256 - T;
   const Byte* s = t.src;
   Byte* d = t.dst;
@@ -280,16 +310,59 @@ void Put32Rows(const Transfer& t, std::uint32_t T) {
     long i = 0;
 #if defined(__SSE2__)
     if constexpr (NoGlobalTransparency) {
+      const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi32(-1);
       const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+      if constexpr (DB == 3) {
+        // Sixteen pixels at a time fill three whole registers of 24-bit
+        // pixels, so every lane of the arithmetic carries a channel.
+        for (; i + 16 <= t.cols; i += 16, sp += 64, dp += 48) {
+          const __m128i* from = reinterpret_cast<const __m128i*>(sp);
+          const __m128i s0 = _mm_loadu_si128(from), s1 = _mm_loadu_si128(from + 1);
+          const __m128i s2 = _mm_loadu_si128(from + 2), s3 = _mm_loadu_si128(from + 3);
+          // All alphas are 255 when their AND is, and 0 when their OR is.
+          const __m128i all = _mm_and_si128(_mm_and_si128(s0, s1), _mm_and_si128(s2, s3));
+          if (AlphasEqual(all, ones) == kAlphaBits) continue;
+          const __m128i any = _mm_or_si128(_mm_or_si128(s0, s1), _mm_or_si128(s2, s3));
+          // The sixteen source colours as 48 bytes of 24-bit pixels.
+          const __m128i c0 = Pack4x3(s0), c1 = Pack4x3(s1), c2 = Pack4x3(s2), c3 = Pack4x3(s3);
+          const __m128i r0 = _mm_or_si128(c0, _mm_slli_si128(c1, 12));
+          const __m128i r1 = _mm_or_si128(_mm_srli_si128(c1, 4), _mm_slli_si128(c2, 8));
+          const __m128i r2 = _mm_or_si128(_mm_srli_si128(c2, 8), _mm_slli_si128(c3, 4));
+          __m128i* to = reinterpret_cast<__m128i*>(dp);
+          if (AlphasEqual(any, zero) == kAlphaBits) {
+            _mm_storeu_si128(to, r0);
+            _mm_storeu_si128(to + 1, r1);
+            _mm_storeu_si128(to + 2, r2);
+            continue;
+          }
+          const __m128i p0 = AlphaPairs(s0), p1 = AlphaPairs(s1), p2 = AlphaPairs(s2), p3 = AlphaPairs(s3);
+          const __m128i d0 = _mm_loadu_si128(to), d1 = _mm_loadu_si128(to + 1), d2 = _mm_loadu_si128(to + 2);
+          _mm_storeu_si128(to, OverBytes(r0, d0, AlphaRun0(p0), AlphaRun1(p0, p1)));
+          _mm_storeu_si128(to + 1, OverBytes(r1, d1, AlphaRun2(p1), AlphaRun0(p2)));
+          _mm_storeu_si128(to + 2, OverBytes(r2, d2, AlphaRun1(p2, p3), AlphaRun2(p3)));
+        }
+      }
       for (; i + 4 <= t.cols; i += 4, sp += 16, dp += 4 * DB) {
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp));
-        if (AllAlphas(sv, 255)) continue;
+        if (AlphasEqual(sv, ones) == kAlphaBits) continue;
+        const bool opaque = AlphasEqual(sv, zero) == kAlphaBits;
+        const __m128i pairs = AlphaPairs(sv);
         if constexpr (DB == 4) {
+          // Four lanes per pixel; the alpha lanes blend the destination
+          // alpha against a source value of 0.
           const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dp));
-          const __m128i out = AllAlphas(sv, 0) ? _mm_and_si128(sv, colour) : Over4(sv, dv);
+          const __m128i out = opaque ? sv
+                                     : OverBytes(_mm_and_si128(sv, colour), dv, _mm_unpacklo_epi32(pairs, pairs),
+                                                 _mm_unpackhi_epi32(pairs, pairs));
           _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), out);
         } else {
-          Store4x3(dp, AllAlphas(sv, 0) ? sv : Over4(sv, Load3x4(dp)));
+          // Three lanes per pixel; the last four lanes are unused.
+          const __m128i colours = Pack4x3(sv);
+          if (opaque) {
+            Store12(dp, colours);
+            continue;
+          }
+          Store12(dp, OverBytes(colours, Load12(dp), AlphaRun0(pairs), AlphaRun1(pairs, pairs)));
         }
       }
     }
@@ -314,7 +387,7 @@ void Put32Rows(const Transfer& t, std::uint32_t T) {
   }
 }
 
-using PutFn = void (*)(const Transfer&, std::uint32_t);
+using PutFn = void (*)(Transfer, std::uint32_t);
 
 // [source is 32-bit][destination is 32-bit][T == 0]
 const PutFn kPutLoops[2][2][2] = {
@@ -413,7 +486,7 @@ int ZEMADisplayFCDIB::BltImage(ZEMADisplayFCDIB* Source, unsigned long DestX, un
     from = srcDC.Get();
   }
   dstDC.Select(hBitmap);
-  POINT pts[2] = {{Source->ViewOrigin.x, Source->ViewOrigin.y + 1},
+  POINT pts[2] = {{Source->ViewOrigin.x, static_cast<LONG>(Source->ViewOrigin.y + 1LL)},
                   {static_cast<LONG>(w), static_cast<LONG>(h)}};
   DPtoLP(dstDC.Get(), pts, 2);
   BitBlt(dstDC.Get(), static_cast<int>(DestX), static_cast<int>(DestY) + 1, pts[1].x, pts[1].y, from, pts[0].x,
@@ -440,11 +513,12 @@ void ZEMADisplayFCDIB::EraseImage(tagB_BGRA Color, int WholeImage) {
     if (n <= 0 || m <= 0) return;
   }
 
-  // Fill the top row pixel by pixel, then copy it to the rows below. Only
-  // the pixels are written: a 24-bit row's padding keeps its bytes.
+  // Fill the bottom row of the area pixel by pixel, then copy it to the rows
+  // above, upward through memory. Only the pixels are written: a 24-bit
+  // row's padding keeps its bytes.
   const int bpp = BytesPerPixel(*this);
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
-  Byte* first = PixelAddress(*this, static_cast<long>(x), static_cast<long>(y));
+  Byte* first = PixelAddress(*this, static_cast<long>(x), static_cast<long>(y + m - 1));
   const std::size_t rowBytes = static_cast<std::size_t>(n) * static_cast<std::size_t>(bpp);
   if (bpp == 4) {
     const Byte px[4] = {Color.Blue, Color.Green, Color.Red, Color.Alpha};
@@ -459,7 +533,7 @@ void ZEMADisplayFCDIB::EraseImage(tagB_BGRA Color, int WholeImage) {
   }
   Byte* row = first;
   for (long long j = 1; j < m; ++j) {
-    row -= stride;
+    row += stride;
     std::memcpy(row, first, rowBytes);
   }
 }

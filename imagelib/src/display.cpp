@@ -55,17 +55,20 @@ int ZEMADisplayFCDIB::Display(HDC hDC, unsigned long DestX, unsigned long DestY,
   const int y = static_cast<int>(DestY);
 
   // Section row r + 1 holds image row r (the spare row comes first).
+  const int sectionY = static_cast<int>(origin.y + 1LL);
   MemoryDC mem(hDC);
   SetMapMode(mem.Get(), GetMapMode(hDC));
   if (composited) {
     mem.Select(Background->hBitmap);
-    BitBlt(mem.Get(), origin.x, origin.y + 1, extent.cx, extent.cy, hDC, x, y, SRCCOPY);
+    BitBlt(mem.Get(), origin.x, sectionY, extent.cx, extent.cy, hDC, x, y, SRCCOPY);
     GdiFlush();  // the captured pixels must be in memory before they are blended
+    // The whole image over the whole background, pixel (i, j) over (i, j).
+    Background->ViewOrigin = POINT{0, 0};
     Background->PutImage(this, Transparency, 1);
   } else {
     mem.Select(hBitmap);
   }
-  POINT pts[2] = {{origin.x, origin.y + 1}, {extent.cx, extent.cy}};
+  POINT pts[2] = {{origin.x, sectionY}, {extent.cx, extent.cy}};
   DPtoLP(mem.Get(), pts, 2);
   BitBlt(hDC, x, y, pts[1].x, pts[1].y, mem.Get(), pts[0].x, pts[0].y, Rop);
   GdiFlush();  // the section is read by the blit; later pixel work must wait for it

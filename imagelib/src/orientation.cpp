@@ -1,7 +1,9 @@
 // Mirroring in place: left-right, upside-down and both (a half turn).
-#include "internal.h"
+#include "clip.h"
+#include "cpu_features.h"
 
 #include <cstring>
+#include <type_traits>
 
 using namespace pixolan;
 
@@ -17,9 +19,79 @@ inline void SwapPixels(unsigned char* a, unsigned char* b) {
   std::memcpy(b, ta, BPP);
 }
 
-// Exchanges `pairs` pixels walking `front` to the right and `back` to the left.
+#if defined(PIXOLAN_SHUFFLE_LOOPS)
+// The first part of a run of exchanges, 4 pixels of 32 bits at a time:
+// each block of 16 bytes is reversed pixel by pixel and put in the other's
+// place. Leaves front, back and pairs at what is left to do.
+PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& front, unsigned char*& back, std::size_t& pairs,
+                                     std::integral_constant<int, 4>) {
+  for (; pairs >= 4; pairs -= 4, front += 16, back -= 16) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(front));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(back - 12));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(front), _mm_shuffle_epi32(b, 0x1B));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(back - 12), _mm_shuffle_epi32(f, 0x1B));
+  }
+}
+
+// The same 8 pixels at a time.
+PIXOLAN_TARGET_AVX2 void SwapWideBlocks(unsigned char*& front, unsigned char*& back, std::size_t& pairs) {
+  const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+  for (; pairs >= 8; pairs -= 8, front += 32, back -= 32) {
+    const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(front));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(back - 28));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(front), _mm256_permutevar8x32_epi32(b, reverse));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(back - 28), _mm256_permutevar8x32_epi32(f, reverse));
+  }
+}
+
+// The same for 24-bit pixels, 5 at a time in 16-byte windows: the front
+// window holds pixels f..f+4 and the first byte of f+5, the back window the
+// last byte of b-5 and pixels b-4..b. That extra byte stays as it is, and it
+// lies inside the run as long as 6 pairs are left. Consecutive windows on
+// each side share that byte, so the next ones are read before these are
+// written back.
+PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& front, unsigned char*& back, std::size_t& pairs,
+                                     std::integral_constant<int, 3>) {
+  if (pairs < 6) return;
+  // Pixel i of one window takes pixel 4 - i of the other; 0x80 gives zero,
+  // where the window's own extra byte goes.
+  alignas(16) static constexpr unsigned char toFront[16] = {13, 14, 15, 10, 11, 12, 7, 8, 9, 4, 5, 6, 1, 2, 3, 0x80};
+  alignas(16) static constexpr unsigned char toBack[16] = {0x80, 12, 13, 14, 9, 10, 11, 6, 7, 8, 3, 4, 5, 0, 1, 2};
+  alignas(16) static constexpr unsigned char keepLast[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF};
+  alignas(16) static constexpr unsigned char keepFirst[16] = {0xFF};
+  const __m128i mFront = _mm_load_si128(reinterpret_cast<const __m128i*>(toFront));
+  const __m128i mBack = _mm_load_si128(reinterpret_cast<const __m128i*>(toBack));
+  const __m128i kLast = _mm_load_si128(reinterpret_cast<const __m128i*>(keepLast));
+  const __m128i kFirst = _mm_load_si128(reinterpret_cast<const __m128i*>(keepFirst));
+  __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(front));
+  __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(back - 13));
+  for (;;) {
+    const __m128i newFront = _mm_or_si128(_mm_shuffle_epi8(b, mFront), _mm_and_si128(f, kLast));
+    const __m128i newBack = _mm_or_si128(_mm_shuffle_epi8(f, mBack), _mm_and_si128(b, kFirst));
+    pairs -= 5;
+    const bool more = pairs >= 6;
+    if (more) {
+      f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(front + 15));
+      b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(back - 28));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(front), newFront);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(back - 13), newBack);
+    front += 15;
+    back -= 15;
+    if (!more) break;
+  }
+}
+#endif
+
+// Exchanges `pairs` pixels walking `front` to the right and `back` to the
+// left. The two runs may lie in one row (they then meet in the middle) or in
+// two rows.
 template <int BPP>
 inline void SwapRun(unsigned char* front, unsigned char* back, std::size_t pairs) {
+#if defined(PIXOLAN_SHUFFLE_LOOPS)
+  if (BPP == 4 && HasWideShuffle()) SwapWideBlocks(front, back, pairs);
+  if (HasByteShuffle()) SwapBlocks(front, back, pairs, std::integral_constant<int, BPP>());
+#endif
   for (; pairs != 0; --pairs, front += BPP, back -= BPP) SwapPixels<BPP>(front, back);
 }
 
@@ -41,13 +113,10 @@ void HalfTurn(const Region& r, std::ptrdiff_t stride) {
   if (rows & 1) SwapRun<BPP>(front, back, cols >> 1);  // the middle row mirrors onto itself
 }
 
-// The region of a healthy image, or nothing to do. Only a view written
-// without normalising can be empty, and only an image whose failure code a
-// client cleared lacks pixel memory; the unsigned loops below see neither.
+// The region of a healthy image (the part of the view inside the bitmap),
+// or false when there is nothing to do.
 bool Workable(const ZEMADisplayFCDIB& img, int wholeImage, Region& r) {
-  if (img.ErrorCode != ERR_NONE || img.Bits == nullptr) return false;
-  r = SelectRegion(img, wholeImage);
-  return r.cols > 0 && r.rows > 0;
+  return img.ErrorCode == ERR_NONE && ClippedRegion(img, wholeImage, r);
 }
 
 }  // namespace

@@ -160,6 +160,42 @@ TEST(PutImage, BlendsMatchTheFormulasAtEveryTransparency) {
         }
 }
 
+// Every source value over every destination value, at every source alpha
+// (32-bit source, T = 0) or at a few transparencies (24-bit source).
+TEST(PutImage, ExhaustiveOverAllChannelValues) {
+  ImagePtr src32 = MakeImage(256, 256, 32), src24 = MakeImage(256, 256, 24);
+  ImagePtr dst32 = MakeImage(256, 256, 32), dst24 = MakeImage(256, 256, 24);
+  auto paint = [](ZEMADisplayFCDIB& img, bool swap) {
+    for (long y = 0; y < 256; ++y)
+      for (long x = 0; x < 256; ++x) {
+        unsigned char* p = img.Bits + Offset(img, x, y);
+        p[0] = static_cast<unsigned char>(swap ? y : x);
+        p[1] = static_cast<unsigned char>(swap ? x : y);
+        p[2] = static_cast<unsigned char>(x ^ y);
+        if (GeometryOf(img).bpp == 4) p[3] = static_cast<unsigned char>(swap ? x : y);
+      }
+  };
+  paint(*src24, false);
+  for (int sa = 0; sa < 256; ++sa) {
+    paint(*src32, false);
+    for (long y = 0; y < 256; ++y)
+      for (long x = 0; x < 256; ++x) src32->Bits[Offset(*src32, x, y) + 3] = static_cast<unsigned char>(sa);
+    for (ZEMADisplayFCDIB* dst : {dst32.get(), dst24.get()}) {
+      paint(*dst, true);
+      const Bytes expected = ReferencePut(*src32, *dst, 0, true);
+      dst->PutImage(src32.get(), 0, 1);
+      ASSERT_EQ(PixelMemory(*dst), expected) << "alpha " << sa;
+    }
+  }
+  for (unsigned T : {1u, 128u, 255u})
+    for (ZEMADisplayFCDIB* dst : {dst32.get(), dst24.get()}) {
+      paint(*dst, true);
+      const Bytes expected = ReferencePut(*src24, *dst, T, true);
+      dst->PutImage(src24.get(), static_cast<unsigned short>(T), 1);
+      ASSERT_EQ(PixelMemory(*dst), expected) << "T " << T;
+    }
+}
+
 TEST(PutImage, OpaqueInvisibleAndHalfwayIdentities) {
   ImagePtr src = MakeImage(4, 2, 32), dst = MakeImage(4, 2, 32);
   testing_support::FillRandom(*dst, 3);
@@ -170,6 +206,11 @@ TEST(PutImage, OpaqueInvisibleAndHalfwayIdentities) {
   src->EraseImage(tagB_BGRA{9, 99, 199, 0}, 1);  // opaque at T = 0: the source, alpha 0
   dst->PutImage(src.get(), 0, 1);
   EXPECT_EQ(testing_support::PixelAt(*dst, 3, 1), (Bytes{9, 99, 199, 0}));
+  // Alpha 254 is not invisible: 255 over 0 becomes 1.
+  src->EraseImage(tagB_BGRA{255, 255, 255, 254}, 1);
+  dst->EraseImage(tagB_BGRA{0, 0, 0, 0}, 1);
+  dst->PutImage(src.get(), 0, 1);
+  EXPECT_EQ(testing_support::PixelAt(*dst, 0, 0), (Bytes{1, 1, 1, 0}));
 
   ImagePtr src24 = MakeImage(1, 1, 24), dst32 = MakeImage(1, 1, 32);
   dst32->EraseImage(tagB_BGRA{0, 0, 0, 201}, 1);

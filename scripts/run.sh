@@ -1,0 +1,125 @@
+#!/bin/bash
+# Builds the clock for 32-bit Windows and runs it under Wine.
+#
+#   scripts/run.sh          with DISPLAY set: the clock runs on that display
+#                           until it is closed (right-click, last menu item)
+#   scripts/run.sh          without DISPLAY: the clock runs a few seconds in a
+#                           virtual display of its own; a screenshot of the
+#                           screen is saved next to the build, then the clock
+#                           is closed as by Alt+F4 and must end with exit code 0
+#   scripts/run.sh --docs   as without DISPLAY, and also saves the clock with
+#                           its popup menu open as docs/screenshot-menu.png
+#
+# The clock runs in <build>/run, which holds its data files; it writes its
+# settings file KL_Env.cfg there itself. HORLIN_BUILD_DIR picks another build
+# folder (default build/mingw-i686).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${HORLIN_BUILD_DIR:-$root/build/mingw-i686}"
+docs=0
+[ "${1:-}" = "--docs" ] && docs=1
+
+install_missing() {
+  local want=(cmake ninja-build g++-mingw-w64-i686 googletest wine wine32:i386 xvfb xauth imagemagick
+              fonts-ipaexfont-gothic)
+  local missing=() p
+  for p in "${want[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "run.sh: installing ${missing[*]}"
+  local sudo=
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  # wine32 comes from the i386 architecture.
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_clock() {
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" --preset mingw-i686 >/dev/null
+  fi
+  # The program, the image library it loads and the control tool used below.
+  cmake --build "$build" --target Horlin pixolan horlin_ctl
+}
+
+install_missing
+build_clock
+
+run="$build/run"
+mkdir -p "$run"
+cp "$root/assets/KL_Face.bmp" "$root/assets/KL_Figs.dat" "$run/"
+wine_exec="$root/scripts/wine-exec.sh"  # the build's own Wine prefix, set up for a bare X server
+clock_exe="$build/bin/Horlin.exe"
+ctl() { "$wine_exec" "$build/bin/horlin_ctl.exe" "$@" | tr -d '\r'; }
+
+# Wine's menu and dialog fonts fall back to "MS UI Gothic" for Japanese; let a
+# Japanese font installed here stand in for it, or the texts show as boxes.
+japanese_font() {
+  local family
+  family="$(fc-list :lang=ja family 2>/dev/null | head -n1 | cut -d, -f1)"
+  [ -n "$family" ] || return 0
+  ctl wait 0 >/dev/null 2>&1 || true  # creates the prefix on first use
+  WINEPREFIX="$build/wineprefix" WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+    /v 'MS UI Gothic' /t REG_SZ /d "$family" /f >/dev/null 2>&1 || true
+}
+
+if [ -n "${DISPLAY:-}" ] && [ "$docs" -eq 0 ]; then
+  japanese_font
+  cd "$run"
+  exec "$wine_exec" "$clock_exe"
+fi
+
+# A virtual display of our own; Xvfb tells its number through descriptor 3.
+xvfb_pid=
+clock_pid=
+cleanup() {
+  [ -n "$clock_pid" ] && kill "$clock_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+display_file="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 50); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+export DISPLAY=":$(cat "$display_file")"
+rm -f "$display_file"
+
+japanese_font
+(cd "$run" && exec "$wine_exec" "$clock_exe") &
+clock_pid=$!
+# The first run creates the Wine prefix, which takes a while.
+read -r left top right bottom < <(ctl wait 120) || { echo "run.sh: the clock window did not appear"; exit 1; }
+sleep 3
+shot="$build/horlin-screenshot.png"
+import -display "$DISPLAY" -window root "$shot"
+echo "run.sh: clock at ($left, $top)-($right, $bottom); screenshot $shot"
+
+if [ "$docs" -eq 1 ]; then
+  read -r mleft mtop mright mbottom < <(ctl menu) || { echo "run.sh: the menu did not open"; exit 1; }
+  sleep 0.5
+  # The clock and its menu, with a small margin, clipped to the screen.
+  x0=$(( (left < mleft ? left : mleft) - 16 )); [ $x0 -lt 0 ] && x0=0
+  y0=$(( (top < mtop ? top : mtop) - 16 )); [ $y0 -lt 0 ] && y0=0
+  x1=$(( (right > mright ? right : mright) + 16 )); [ $x1 -gt 1024 ] && x1=1024
+  y1=$(( (bottom > mbottom ? bottom : mbottom) + 16 )); [ $y1 -gt 768 ] && y1=768
+  mkdir -p "$root/docs"
+  import -display "$DISPLAY" -window root -crop "$((x1 - x0))x$((y1 - y0))+$x0+$y0" +repage \
+    "$root/docs/screenshot-menu.png"
+  echo "run.sh: menu screenshot docs/screenshot-menu.png"
+  ctl menu-close
+fi
+
+ctl close || { echo "run.sh: the clock did not close"; exit 1; }
+status=0
+wait "$clock_pid" || status=$?
+clock_pid=
+if [ "$status" -ne 0 ]; then
+  echo "run.sh: the clock ended with exit code $status"
+  exit 1
+fi
+echo "run.sh: the clock ended normally; settings byte $(od -An -tx1 "$run/KL_Env.cfg" | tr -d ' ')"
