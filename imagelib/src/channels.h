@@ -20,11 +20,11 @@ enum ChannelOp : std::uint8_t {
   kOpS = 2,     // p0 <-> p1
   kOpCCC = 3,   // p0 = p3; p1 = p4; p2 = p5
   kOpSC = 4,    // p2 = p3; then p0 <-> p1
-  kOpR = 5,     // p0 = p1 = p2 = old p0, rotated
+  kOpR = 5,     // p0 takes p1, p1 takes p2, p2 takes the old p0
   kOpSCC = 6,   // p2 = p4; p3 = p5; then p0 <-> p1
   kOpSS = 7,    // p0 <-> p2; p1 <-> p3
   kOpRC = 8,    // p3 = p4; then the rotation of p0, p1, p2
-  kOpA = 9,     // rotation of p0, p1, p2, p3
+  kOpA = 9,     // the same rotation through p0, p1, p2, p3
   kOpNone = 10  // the mapping changes nothing
 };
 

@@ -196,12 +196,15 @@ inline __m128i Mix24(__m128i s, __m128i d, __m128i U, __m128i T) {
   return _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8));
 }
 
-// Eight channels of two pixels at T = 0: R(256 * (d * sa + s * (255 - sa))).
-// `s` carries 0 in its alpha lanes, so a destination alpha becomes R(256 * a * sa).
+// Eight channels at T = 0: R(256 * W) with W = d * sa + s * (255 - sa), as
+// ((W + 128) * 257) >> 16. W + 128 = (d - s) * sa + 256 * s + (128 - s) lies
+// in 0..65153, so the 16-bit lanes may wrap in between and still end exact.
+// `s` carries 0 in alpha lanes, so a destination alpha becomes R(256 * a * sa).
 inline __m128i Over16(__m128i s, __m128i d, __m128i sa) {
-  const __m128i c255 = _mm_set1_epi16(255), c128 = _mm_set1_epi16(128), c257 = _mm_set1_epi16(257);
-  __m128i w = _mm_add_epi16(_mm_mullo_epi16(d, sa), _mm_mullo_epi16(s, _mm_sub_epi16(c255, sa)));
-  return _mm_mulhi_epu16(_mm_add_epi16(w, c128), c257);
+  const __m128i c128 = _mm_set1_epi16(128), c257 = _mm_set1_epi16(257);
+  const __m128i base = _mm_add_epi16(_mm_slli_epi16(s, 8), _mm_sub_epi16(c128, s));
+  const __m128i w = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(d, s), sa), base);
+  return _mm_mulhi_epu16(w, c257);
 }
 
 // Sixteen channel bytes at T = 0: source bytes `s` (0 where a destination

@@ -23,8 +23,8 @@ bool UsableSource(const ZEMADisplayFCDIB* source, int& errorCode) {
   return true;
 }
 
-// A client may place an image anywhere, so the sum is taken wide and kept to
-// 32 bits the way the platform's own coordinate arithmetic wraps.
+// A client may place an image anywhere; the sum wraps around in 32 bits
+// instead of overflowing.
 LONG Offset(LONG position, LONG origin) {
   return static_cast<LONG>(static_cast<std::uint32_t>(position) + static_cast<std::uint32_t>(origin));
 }
