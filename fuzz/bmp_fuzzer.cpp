@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -94,23 +95,30 @@ void FromMemory(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-const std::string& TempFile() {
-  static const std::string path = [] {
-    char name[] = "/tmp/pixolan-fuzz-XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd >= 0) ::close(fd);
-    return std::string(name);
+// One file per process, removed again when the process exits. The name lives
+// in static storage with no destructor, so the exit handler can still use it.
+char gTempName[] = "/tmp/pixolan-fuzz-XXXXXX";
+
+const char* TempFile() {
+  static const bool made = [] {
+    const int fd = ::mkstemp(gTempName);
+    if (fd < 0) return false;
+    ::close(fd);
+    std::atexit([] { std::remove(gTempName); });
+    return true;
   }();
-  return path;
+  return made ? gTempName : nullptr;
 }
 
 void FromFile(const std::uint8_t* data, std::size_t size) {
   if (size >= 54 && Classify(InfoHeader(data + 14)) == Size::Large) return;
-  std::FILE* f = std::fopen(TempFile().c_str(), "wb");
+  const char* path = TempFile();
+  if (path == nullptr) return;
+  std::FILE* f = std::fopen(path, "wb");
   if (f == nullptr) return;
   const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
   if (std::fclose(f) != 0 || !written) return;
-  std::string name = TempFile();
+  std::string name = path;
   for (int colorType : {3, 4, 0}) {
     ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, &name[0], colorType, LANGUAGE_ENGLISH);
   }

@@ -92,17 +92,71 @@ inline std::uint32_t KeptBytes(unsigned keep) {
   return Load32(bytes);
 }
 
+// ---- Moving pixels between 24- and 32-bit layouts ------------------------------
+
+#if defined(__SSE2__)
+// Twelve bytes into the low bytes of a register, and back.
+inline __m128i Load12(const Byte* p) {
+  return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                            _mm_cvtsi32_si128(static_cast<int>(Load32(p + 8))));
+}
+inline void Store12(Byte* p, __m128i v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+  Store32(p + 8, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(v, 8))));
+}
+
+// Four 24-bit pixels (12 bytes, nothing read beyond) as four 32-bit lanes;
+// the fourth byte of each lane is the next pixel's blue.
+inline __m128i Load3x4(const Byte* p) {
+  const __m128i v = Load12(p);
+  __m128i lo = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
+  __m128i hi = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
+  return _mm_unpacklo_epi64(lo, hi);
+}
+
+// The low three bytes of four 32-bit lanes, packed into the low 12 bytes as
+// four 24-bit pixels.
+inline __m128i Pack4x3(__m128i v) {
+  const __m128i first = _mm_set1_epi64x(0xFFFFFF), second = _mm_set1_epi64x(0xFFFFFF000000);
+  // Each 64-bit half packs its two pixels into its low six bytes...
+  const __m128i x = _mm_or_si128(_mm_and_si128(v, first), _mm_and_si128(_mm_srli_epi64(v, 8), second));
+  // ...and the upper half's six bytes move down to follow the lower half's.
+  const __m128i lowHalf = _mm_set_epi32(0, 0, -1, -1);
+  return _mm_or_si128(_mm_and_si128(x, lowHalf), _mm_srli_si128(_mm_andnot_si128(lowHalf, x), 2));
+}
+#endif
+
 // ---- CopyImage ---------------------------------------------------------------
 
 // One row of the masked copy from SB- to DB-byte pixels. A 24-bit source
 // gives the alpha value 255; a 24-bit destination has no alpha to write.
+// Kept channels are merged back through a byte mask, four or sixteen pixels
+// at a time where the processor has 16-byte registers.
 template <int SB, int DB, unsigned Keep>
 void CopyRow(const Byte* s, Byte* d, long n) {
+  long i = 0;
   if constexpr (SB == DB && Keep == 0) {
     std::memmove(d, s, static_cast<std::size_t>(n) * SB);  // source and destination may share an image
+    return;
   } else if constexpr (DB == 4) {
     const std::uint32_t kept = KeptBytes(Keep);
-    for (long i = 0; i < n; ++i, s += SB, d += 4) {
+#if defined(__SSE2__)
+    const __m128i keptV = _mm_set1_epi32(static_cast<int>(kept));
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    for (; i + 4 <= n; i += 4, s += 4 * SB, d += 16) {
+      __m128i from;
+      if constexpr (SB == 4)
+        from = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+      else
+        from = _mm_or_si128(Load3x4(s), opaque);
+      __m128i to = from;
+      if constexpr (Keep != 0)
+        to = _mm_or_si128(_mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d)), keptV),
+                          _mm_andnot_si128(keptV, from));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d), to);
+    }
+#endif
+    for (; i < n; ++i, s += SB, d += 4) {
       std::uint32_t from;
       if constexpr (SB == 4) {
         from = Load32(s);
@@ -113,7 +167,36 @@ void CopyRow(const Byte* s, Byte* d, long n) {
       Store32(d, (Load32(d) & kept) | (from & ~kept));
     }
   } else {
-    for (long i = 0; i < n; ++i, s += SB, d += 3) {
+    if constexpr ((Keep & 7) == 7) return;  // no channel of a 24-bit pixel is written
+#if defined(__SSE2__)
+    // Kept bytes of 24-bit pixels repeat every three bytes, so a run of 48
+    // bytes (three registers) meets each byte position with one mask.
+    const auto keptRun = [](int offset) {
+      Byte bytes[16];
+      for (int b = 0; b < 16; ++b) bytes[b] = (Keep >> ((offset + b) % 3)) & 1 ? 0xFF : 0;
+      return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    };
+    const __m128i k0 = keptRun(0), k1 = keptRun(16), k2 = keptRun(32);
+    const auto merge = [](__m128i from, __m128i to, __m128i keep) {
+      return Keep == 0 ? from : _mm_or_si128(_mm_and_si128(to, keep), _mm_andnot_si128(keep, from));
+    };
+    if constexpr (SB == 3) {
+      for (; i + 16 <= n; i += 16, s += 48, d += 48) {
+        const __m128i* from = reinterpret_cast<const __m128i*>(s);
+        __m128i* to = reinterpret_cast<__m128i*>(d);
+        const __m128i d0 = _mm_loadu_si128(to), d1 = _mm_loadu_si128(to + 1), d2 = _mm_loadu_si128(to + 2);
+        _mm_storeu_si128(to, merge(_mm_loadu_si128(from), d0, k0));
+        _mm_storeu_si128(to + 1, merge(_mm_loadu_si128(from + 1), d1, k1));
+        _mm_storeu_si128(to + 2, merge(_mm_loadu_si128(from + 2), d2, k2));
+      }
+    } else {
+      for (; i + 4 <= n; i += 4, s += 16, d += 12) {
+        const __m128i colours = Pack4x3(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
+        Store12(d, Keep == 0 ? colours : merge(colours, Load12(d), k0));
+      }
+    }
+#endif
+    for (; i < n; ++i, s += SB, d += 3) {
       if constexpr (!(Keep & KEEP_BLUE)) d[0] = s[0];
       if constexpr (!(Keep & KEEP_GREEN)) d[1] = s[1];
       if constexpr (!(Keep & KEEP_RED)) d[2] = s[2];
@@ -156,36 +239,6 @@ inline std::uint32_t Div65280(std::uint32_t v) {
 }
 
 #if defined(__SSE2__)
-// Twelve bytes into the low bytes of a register, and back.
-inline __m128i Load12(const Byte* p) {
-  return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
-                            _mm_cvtsi32_si128(static_cast<int>(Load32(p + 8))));
-}
-inline void Store12(Byte* p, __m128i v) {
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
-  Store32(p + 8, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(v, 8))));
-}
-
-// Four 24-bit pixels (12 bytes, nothing read beyond) as four 32-bit lanes;
-// the fourth byte of each lane is the next pixel's blue.
-inline __m128i Load3x4(const Byte* p) {
-  const __m128i v = Load12(p);
-  __m128i lo = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
-  __m128i hi = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
-  return _mm_unpacklo_epi64(lo, hi);
-}
-
-// The low three bytes of four 32-bit lanes, packed into the low 12 bytes as
-// four 24-bit pixels.
-inline __m128i Pack4x3(__m128i v) {
-  const __m128i first = _mm_set1_epi64x(0xFFFFFF), second = _mm_set1_epi64x(0xFFFFFF000000);
-  // Each 64-bit half packs its two pixels into its low six bytes...
-  const __m128i x = _mm_or_si128(_mm_and_si128(v, first), _mm_and_si128(_mm_srli_epi64(v, 8), second));
-  // ...and the upper half's six bytes move down to follow the lower half's.
-  const __m128i lowHalf = _mm_set_epi32(0, 0, -1, -1);
-  return _mm_or_si128(_mm_and_si128(x, lowHalf), _mm_srli_si128(_mm_andnot_si128(lowHalf, x), 2));
-}
-
 // (s * U + d * T + 128) >> 8 on sixteen bytes; fits 16 bits since U + T = 256.
 inline __m128i Mix24(__m128i s, __m128i d, __m128i U, __m128i T) {
   const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
@@ -196,15 +249,12 @@ inline __m128i Mix24(__m128i s, __m128i d, __m128i U, __m128i T) {
   return _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8));
 }
 
-// Eight channels at T = 0: R(256 * W) with W = d * sa + s * (255 - sa), as
-// ((W + 128) * 257) >> 16. W + 128 = (d - s) * sa + 256 * s + (128 - s) lies
-// in 0..65153, so the 16-bit lanes may wrap in between and still end exact.
-// `s` carries 0 in alpha lanes, so a destination alpha becomes R(256 * a * sa).
+// Eight channels of two pixels at T = 0: R(256 * (d * sa + s * (255 - sa))).
+// `s` carries 0 in its alpha lanes, so a destination alpha becomes R(256 * a * sa).
 inline __m128i Over16(__m128i s, __m128i d, __m128i sa) {
-  const __m128i c128 = _mm_set1_epi16(128), c257 = _mm_set1_epi16(257);
-  const __m128i base = _mm_add_epi16(_mm_slli_epi16(s, 8), _mm_sub_epi16(c128, s));
-  const __m128i w = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(d, s), sa), base);
-  return _mm_mulhi_epu16(w, c257);
+  const __m128i c255 = _mm_set1_epi16(255), c128 = _mm_set1_epi16(128), c257 = _mm_set1_epi16(257);
+  __m128i w = _mm_add_epi16(_mm_mullo_epi16(d, sa), _mm_mullo_epi16(s, _mm_sub_epi16(c255, sa)));
+  return _mm_mulhi_epu16(_mm_add_epi16(w, c128), c257);
 }
 
 // Sixteen channel bytes at T = 0: source bytes `s` (0 where a destination
@@ -345,9 +395,30 @@ void Put32Rows(Transfer t, std::uint32_t T) {
           _mm_storeu_si128(to + 2, OverBytes(r2, d2, AlphaRun1(p2, p3), AlphaRun2(p3)));
         }
       }
+      if constexpr (DB == 4) {
+        // Eight pixels at a time: one test of both registers for the
+        // invisible and the opaque block.
+        for (; i + 8 <= t.cols; i += 8, sp += 32, dp += 32) {
+          const __m128i* from = reinterpret_cast<const __m128i*>(sp);
+          __m128i* to = reinterpret_cast<__m128i*>(dp);
+          const __m128i s0 = _mm_loadu_si128(from), s1 = _mm_loadu_si128(from + 1);
+          if (AlphasEqual(_mm_and_si128(s0, s1), ones) == kAlphaBits) continue;
+          if (AlphasEqual(_mm_or_si128(s0, s1), zero) == kAlphaBits) {
+            _mm_storeu_si128(to, s0);
+            _mm_storeu_si128(to + 1, s1);
+            continue;
+          }
+          const __m128i p0 = AlphaPairs(s0), p1 = AlphaPairs(s1);
+          const __m128i d0 = _mm_loadu_si128(to), d1 = _mm_loadu_si128(to + 1);
+          _mm_storeu_si128(to, OverBytes(_mm_and_si128(s0, colour), d0, _mm_unpacklo_epi32(p0, p0),
+                                         _mm_unpackhi_epi32(p0, p0)));
+          _mm_storeu_si128(to + 1, OverBytes(_mm_and_si128(s1, colour), d1, _mm_unpacklo_epi32(p1, p1),
+                                             _mm_unpackhi_epi32(p1, p1)));
+        }
+      }
       for (; i + 4 <= t.cols; i += 4, sp += 16, dp += 4 * DB) {
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp));
-        if (AlphasEqual(sv, ones) == kAlphaBits) continue;
+        if (AlphasEqual(sv, ones) & 8) continue;
         const bool opaque = AlphasEqual(sv, zero) == kAlphaBits;
         const __m128i pairs = AlphaPairs(sv);
         if constexpr (DB == 4) {

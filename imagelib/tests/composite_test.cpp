@@ -32,8 +32,8 @@ std::size_t Offset(const ZEMADisplayFCDIB& img, long x, long y) {
   return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;
 }
 
-ImagePtr RandomImage(Rng& rng, int bpp) {
-  ImagePtr img = MakeImage(1 + rng.Below(37), 1 + rng.Below(29), bpp);
+ImagePtr RandomImage(Rng& rng, int bpp, int maxWidth = 37) {
+  ImagePtr img = MakeImage(1 + rng.Below(maxWidth), 1 + rng.Below(29), bpp);
   testing_support::FillRandom(*img, rng.Next());
   return img;
 }
@@ -141,7 +141,7 @@ TEST(PutImage, BlendsMatchTheFormulasAtEveryTransparency) {
     for (int dstBpp : {24, 32})
       for (unsigned T : {0u, 1u, 128u, 255u, 256u, 65535u})
         for (int trial = 0; trial < 8; ++trial) {
-          ImagePtr src = RandomImage(rng, srcBpp), dst = RandomImage(rng, dstBpp);
+          ImagePtr src = RandomImage(rng, srcBpp, 70), dst = RandomImage(rng, dstBpp, 70);
           // Most source alphas are at or next to the opaque and invisible ends,
           // where the shortcuts and the rounding are decided.
           static const unsigned char kEnds[] = {0, 1, 254, 255};
@@ -194,6 +194,27 @@ TEST(PutImage, ExhaustiveOverAllChannelValues) {
       dst->PutImage(src24.get(), static_cast<unsigned short>(T), 1);
       ASSERT_EQ(PixelMemory(*dst), expected) << "T " << T;
     }
+}
+
+// Runs of invisible or opaque source pixels of every length at every
+// offset, among random alphas: blocks that are wholly one or the other, and
+// blocks that only partly are.
+TEST(PutImage, InvisibleAndOpaqueRunsAtEveryOffset) {
+  for (unsigned char end : {0, 255}) {
+    ImagePtr src = MakeImage(48, 20 * 16, 32);
+    testing_support::FillRandom(*src, end + 1u);
+    long y = 0;
+    for (long length = 1; length <= 20; ++length)
+      for (long offset = 0; offset < 16; ++offset, ++y)
+        for (long x = offset; x < offset + length; ++x) src->Bits[Offset(*src, x, y) + 3] = end;
+    for (int dstBpp : {24, 32}) {
+      ImagePtr dst = MakeImage(48, 20 * 16, dstBpp);
+      testing_support::FillRandom(*dst, 99);
+      const Bytes expected = ReferencePut(*src, *dst, 0, true);
+      dst->PutImage(src.get(), 0, 1);
+      EXPECT_EQ(PixelMemory(*dst), expected) << "alpha " << int{end} << " onto " << dstBpp;
+    }
+  }
 }
 
 TEST(PutImage, OpaqueInvisibleAndHalfwayIdentities) {

@@ -159,20 +159,27 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWOR
   if (i0 >= i1 || j0 >= j1) return TRUE;
   const int dbpp = d->bytesPerPixel, sbpp = s->bytesPerPixel;
   const size_t n = static_cast<size_t>(i1 - i0);
-  // Copy through a row buffer so that a blit within one bitmap reads the
-  // source rows before they are overwritten.
-  std::vector<unsigned char> row(n * 4);
-  for (long long j = j0; j < j1; ++j) {
+  // A blit within one bitmap goes through a row buffer, so that it reads the
+  // source rows before they are overwritten. Between two bitmaps the rows go
+  // in the destination's memory order, which streams best.
+  const bool same = d == s;
+  std::vector<unsigned char> row(same ? n * 4 : 0);
+  const bool upward = !d->topDown;
+  for (long long k = 0; k < j1 - j0; ++k) {
+    const long long j = upward ? j1 - 1 - k : j0 + k;
     const unsigned char* sp = PixelAt(s, static_cast<int>(x1 + i0), static_cast<int>(y1 + j));
     unsigned char* dp = PixelAt(d, static_cast<int>(x + i0), static_cast<int>(y + j));
-    std::memcpy(row.data(), sp, n * sbpp);
+    if (same) {
+      std::memcpy(row.data(), sp, n * sbpp);
+      sp = row.data();
+    }
     if (sbpp == dbpp) {
-      std::memcpy(dp, row.data(), n * dbpp);
+      std::memcpy(dp, sp, n * dbpp);
     } else {
       for (size_t i = 0; i < n; ++i) {
-        dp[i * dbpp + 0] = row[i * sbpp + 0];
-        dp[i * dbpp + 1] = row[i * sbpp + 1];
-        dp[i * dbpp + 2] = row[i * sbpp + 2];
+        dp[i * dbpp + 0] = sp[i * sbpp + 0];
+        dp[i * dbpp + 1] = sp[i * sbpp + 1];
+        dp[i * dbpp + 2] = sp[i * sbpp + 2];
         if (dbpp == 4) dp[i * dbpp + 3] = 0;
       }
     }
