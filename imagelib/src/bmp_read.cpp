@@ -175,7 +175,7 @@ int ConvertRows(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest, uns
   const BITMAPINFOHEADER& h = src.SourceHeader;
   const std::size_t w = static_cast<std::size_t>(h.biWidth);
   const std::size_t rowBytes = static_cast<std::size_t>(LoadBMP::SourceRowBytes(h.biBitCount, h.biWidth));
-  const std::size_t stride = StrideOf(w, bpp);
+  const std::size_t stride = static_cast<std::size_t>(StrideOf(w, bpp));
   if (src.FileMode()) {
     const int code = src.AllocateRowBuffer(rowBytes);
     if (code != ERR_NONE) return code;

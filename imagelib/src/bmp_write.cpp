@@ -96,7 +96,7 @@ bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
   const BITMAPINFOHEADER& ih = img.BitmapInfo.bmiHeader;
   const std::size_t bpp = static_cast<std::size_t>(BytesPerPixel(img));
   const long cx = img.ViewSize.cx, cy = img.ViewSize.cy;
-  const std::size_t rowBytes = StrideOf(static_cast<std::uint64_t>(cx), static_cast<unsigned>(bpp));
+  const std::size_t rowBytes = static_cast<std::size_t>(StrideOf(static_cast<std::uint64_t>(cx), static_cast<unsigned>(bpp)));
   const std::size_t pixelBytes = rowBytes * static_cast<std::size_t>(cy);
 
   BITMAPINFOHEADER vh = BITMAPINFOHEADER();

@@ -418,7 +418,7 @@ void Put32Rows(Transfer t, std::uint32_t T) {
       }
       for (; i + 4 <= t.cols; i += 4, sp += 16, dp += 4 * DB) {
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp));
-        if (AlphasEqual(sv, ones) & 8) continue;
+        if (AlphasEqual(sv, ones) == kAlphaBits) continue;
         const bool opaque = AlphasEqual(sv, zero) == kAlphaBits;
         const __m128i pairs = AlphaPairs(sv);
         if constexpr (DB == 4) {

@@ -14,9 +14,10 @@ namespace pixolan {
 // size that does not fit the 32-bit size fields of a bitmap header.
 constexpr std::uint64_t kMaxPixelBytes = std::uint64_t{1} << 30;
 
-// Bytes per stored row of `width` pixels of `bytesPerPixel`, padded to 4.
-constexpr std::size_t StrideOf(std::uint64_t width, unsigned bytesPerPixel) {
-  return static_cast<std::size_t>((width * bytesPerPixel + 3) & ~std::uint64_t{3});
+// Bytes per stored row of `width` pixels of `bytesPerPixel`, padded to 4. In
+// 64 bits, so that size checks see the true value on 32-bit targets too.
+constexpr std::uint64_t StrideOf(std::uint64_t width, unsigned bytesPerPixel) {
+  return (width * bytesPerPixel + 3) & ~std::uint64_t{3};
 }
 
 inline int BytesPerPixel(const ZEMADisplayFCDIB& img) {
@@ -25,7 +26,7 @@ inline int BytesPerPixel(const ZEMADisplayFCDIB& img) {
 inline long Width(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biWidth; }
 inline long Height(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biHeight; }
 inline std::size_t Stride(const ZEMADisplayFCDIB& img) {
-  return StrideOf(static_cast<std::uint64_t>(Width(img)), static_cast<unsigned>(BytesPerPixel(img)));
+  return static_cast<std::size_t>(StrideOf(static_cast<std::uint64_t>(Width(img)), static_cast<unsigned>(BytesPerPixel(img))));
 }
 
 // Image row y (0 = top). Rows lie bottom-up, so going down the image goes

@@ -69,7 +69,7 @@ TEST(BlankImage, ColorTypeAndTinySizes) {
 
 TEST(BlankImage, HugeSizesAreRefusedBeforeAnyMemoryIsMade) {
   for (auto wh : std::vector<std::pair<unsigned, unsigned>>{
-           {0x80000000u, 1}, {1, 0x80000000u}, {0x7FFFFFFFu, 0x7FFFFFFFu}, {20000, 20000}, {65536, 4096}}) {
+           {0x80000000u, 1}, {1, 0x80000000u}, {0x40000000u, 1}, {0x7FFFFFFFu, 0x7FFFFFFFu}, {20000, 20000}, {65536, 4096}}) {
     ImagePtr img = Blank(wh.first, wh.second, 4);
     EXPECT_EQ(img->ErrorCode, ERR_DIB_SECTION) << wh.first << "x" << wh.second;
     EXPECT_EQ(img->hBitmap, nullptr);
