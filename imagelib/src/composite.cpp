@@ -105,14 +105,15 @@ inline void Store12(Byte* p, __m128i v) {
   Store32(p + 8, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(v, 8))));
 }
 
-// Four 24-bit pixels (12 bytes, nothing read beyond) as four 32-bit lanes;
-// the fourth byte of each lane is the next pixel's blue.
-inline __m128i Load3x4(const Byte* p) {
-  const __m128i v = Load12(p);
-  __m128i lo = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
-  __m128i hi = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
+// Four 24-bit pixels in the low 12 bytes of `v` as four 32-bit lanes; the
+// fourth byte of each lane is the next pixel's blue.
+inline __m128i Expand4x3(__m128i v) {
+  const __m128i lo = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
+  const __m128i hi = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
   return _mm_unpacklo_epi64(lo, hi);
 }
+// The same from memory (12 bytes, nothing read beyond).
+inline __m128i Load3x4(const Byte* p) { return Expand4x3(Load12(p)); }
 
 // The low three bytes of four 32-bit lanes, packed into the low 12 bytes as
 // four 24-bit pixels.
@@ -142,18 +143,31 @@ void CopyRow(const Byte* s, Byte* d, long n) {
     const std::uint32_t kept = KeptBytes(Keep);
 #if defined(__SSE2__)
     const __m128i keptV = _mm_set1_epi32(static_cast<int>(kept));
-    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    for (; i + 4 <= n; i += 4, s += 4 * SB, d += 16) {
-      __m128i from;
-      if constexpr (SB == 4)
-        from = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-      else
-        from = _mm_or_si128(Load3x4(s), opaque);
-      __m128i to = from;
+    // A 24-bit source's lanes get alpha 255, unless the destination keeps its own.
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const auto put = [&](Byte* to, __m128i from) {
+      if constexpr (SB == 3 && !(Keep & KEEP_ALPHA)) from = _mm_or_si128(from, alpha);
       if constexpr (Keep != 0)
-        to = _mm_or_si128(_mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d)), keptV),
-                          _mm_andnot_si128(keptV, from));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d), to);
+        from = _mm_or_si128(_mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(to)), keptV),
+                            _mm_andnot_si128(keptV, from));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to), from);
+    };
+    if constexpr (SB == 3) {
+      // Sixteen 24-bit pixels are three whole registers.
+      for (; i + 16 <= n; i += 16, s += 48, d += 64) {
+        const __m128i* from = reinterpret_cast<const __m128i*>(s);
+        const __m128i v0 = _mm_loadu_si128(from), v1 = _mm_loadu_si128(from + 1), v2 = _mm_loadu_si128(from + 2);
+        put(d, Expand4x3(v0));
+        put(d + 16, Expand4x3(_mm_or_si128(_mm_srli_si128(v0, 12), _mm_slli_si128(v1, 4))));
+        put(d + 32, Expand4x3(_mm_or_si128(_mm_srli_si128(v1, 8), _mm_slli_si128(v2, 8))));
+        put(d + 48, Expand4x3(_mm_srli_si128(v2, 4)));
+      }
+    }
+    for (; i + 4 <= n; i += 4, s += 4 * SB, d += 16) {
+      if constexpr (SB == 4)
+        put(d, _mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
+      else
+        put(d, Load3x4(s));
     }
 #endif
     for (; i < n; ++i, s += SB, d += 4) {
