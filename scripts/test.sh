@@ -40,6 +40,8 @@ for preset in native native-asan mingw-i686 mingw-x86_64; do
 done
 
 step "tests native" ctest --preset native -j "$jobs"
+# The same build with the run-time choice of wider vector loops turned off.
+step "tests native, baseline vector loops" env PIXOLAN_SIMD=baseline ctest --preset native -j "$jobs" -L pixel
 step "tests native-asan" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --preset native-asan -j "$jobs"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
 #include <emmintrin.h>
 #endif
 
@@ -94,7 +94,7 @@ inline std::uint32_t KeptBytes(unsigned keep) {
 
 // ---- Moving pixels between 24- and 32-bit layouts ------------------------------
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
 // Twelve bytes into the low bytes of a register, and back.
 inline __m128i Load12(const Byte* p) {
   return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
@@ -141,7 +141,7 @@ void CopyRow(const Byte* s, Byte* d, long n) {
     return;
   } else if constexpr (DB == 4) {
     const std::uint32_t kept = KeptBytes(Keep);
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
     const __m128i keptV = _mm_set1_epi32(static_cast<int>(kept));
     // A 24-bit source's lanes get alpha 255, unless the destination keeps its own.
     const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -182,7 +182,7 @@ void CopyRow(const Byte* s, Byte* d, long n) {
     }
   } else {
     if constexpr ((Keep & 7) == 7) return;  // no channel of a 24-bit pixel is written
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
     // Kept bytes of 24-bit pixels repeat every three bytes, so a run of 48
     // bytes (three registers) meets each byte position with one mask.
     const auto keptRun = [](int offset) {
@@ -252,7 +252,7 @@ inline std::uint32_t Div65280(std::uint32_t v) {
   return (y + (y >> 8) + 1) >> 8;            // y / 255, rounded
 }
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
 // (s * U + d * T + 128) >> 8 on sixteen bytes; fits 16 bits since U + T = 256.
 inline __m128i Mix24(__m128i s, __m128i d, __m128i U, __m128i T) {
   const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
@@ -313,7 +313,7 @@ void Put24Rows(Transfer t, std::uint32_t T) {
   const std::uint32_t U = 256 - T;
   const Byte* s = t.src;
   Byte* d = t.dst;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
   const __m128i vU = _mm_set1_epi16(static_cast<short>(U)), vT = _mm_set1_epi16(static_cast<short>(T));
   const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
 #endif
@@ -324,7 +324,7 @@ void Put24Rows(Transfer t, std::uint32_t T) {
       // Same depth: the row is one run of independent channel bytes.
       const long bytes = t.cols * 3;
       long i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
       for (; i + 16 <= bytes; i += 16) {
         __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
@@ -336,7 +336,7 @@ void Put24Rows(Transfer t, std::uint32_t T) {
       const Byte* sp = s;
       Byte* dp = d;
       long i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
       // The source's lanes get alpha 0, so the same mix gives (a * T + 128) >> 8.
       for (; i + 4 <= t.cols; i += 4, sp += 12, dp += 16) {
         __m128i sv = _mm_and_si128(Load3x4(sp), colour);
@@ -375,7 +375,7 @@ void Put32Rows(Transfer t, std::uint32_t T) {
     const Byte* sp = s;
     Byte* dp = d;
     long i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
     if constexpr (NoGlobalTransparency) {
       const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi32(-1);
       const __m128i colour = _mm_set1_epi32(0x00FFFFFF);

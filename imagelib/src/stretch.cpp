@@ -21,7 +21,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
 #include <emmintrin.h>
 #endif
 
@@ -138,7 +138,7 @@ void SumRuns(const Entry* sums, const Entry* runs, std::size_t width, long dW, u
   }
 }
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
 // Runs are taken two columns at a time, so they are padded to even length.
 constexpr bool kPairedRuns = true;
 
@@ -182,7 +182,7 @@ using RowMaker = void (*)(const Entry*, const Entry*, std::size_t, long, unsigne
 
 template <int SB, int DB>
 RowMaker PickRowMaker(std::size_t width) {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
   switch (width) {
     case 2: return SumRunsPaired<SB, DB, 1>;
     case 4: return SumRunsPaired<SB, DB, 2>;
