@@ -483,30 +483,6 @@ const PutFn kPutLoops[2][2][2] = {
     {{&Put32Rows<3, false>, &Put32Rows<3, true>}, {&Put32Rows<4, false>, &Put32Rows<4, true>}},
 };
 
-// ---- BltImage ----------------------------------------------------------------
-
-// A memory device context that puts back the object it started with before
-// it is deleted, so no bitmap stays selected into a dead context.
-class MemoryDC {
- public:
-  MemoryDC() : dc_(CreateCompatibleDC(nullptr)) {}
-  ~MemoryDC() {
-    if (first_ != nullptr) SelectObject(dc_, first_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-  void Select(HBITMAP bitmap) {
-    HGDIOBJ previous = SelectObject(dc_, bitmap);
-    if (first_ == nullptr) first_ = previous;
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ first_ = nullptr;
-};
-
 }  // namespace
 
 int ZEMADisplayFCDIB::CopyImage(ZEMADisplayFCDIB* Source, int KeepMask) {

@@ -6,32 +6,6 @@
 
 using namespace pixolan;
 
-namespace {
-
-// A memory context compatible with a target, which puts back the object it
-// started with before it is deleted.
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~MemoryDC() {
-    if (first_ != nullptr) SelectObject(dc_, first_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-  void Select(HBITMAP bitmap) {
-    HGDIOBJ previous = SelectObject(dc_, bitmap);
-    if (first_ == nullptr) first_ = previous;
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ first_ = nullptr;
-};
-
-}  // namespace
-
 int ZEMADisplayFCDIB::Display(HDC hDC, unsigned long DestX, unsigned long DestY, unsigned short Transparency,
                               int WholeImage, unsigned long Rop) {
   if (ErrorCode != ERR_NONE) return ErrorCode;

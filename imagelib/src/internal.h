@@ -63,6 +63,28 @@ int Guarded(int& errorCode, Body&& body) noexcept {
   return errorCode;
 }
 
+// A memory device context that puts back the object it started with before
+// it is deleted, so no bitmap stays selected into a dead context.
+class MemoryDC {
+ public:
+  explicit MemoryDC(HDC like = nullptr) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDC() {
+    if (first_ != nullptr) SelectObject(dc_, first_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+  HDC Get() const { return dc_; }
+  void Select(HBITMAP bitmap) {
+    HGDIOBJ previous = SelectObject(dc_, bitmap);
+    if (first_ == nullptr) first_ = previous;
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ first_ = nullptr;
+};
+
 // Shows a code page 932 text in a modal box with an error icon and one OK
 // button (the platform file decides how the text reaches the screen).
 void ShowErrorBox(HWND owner, const char* text, const char* caption);

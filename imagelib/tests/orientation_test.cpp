@@ -18,19 +18,9 @@ namespace {
 
 enum Mode { kLR = 1, kUD = 2, kUDLR = 3 };
 
-struct Geo {
-  long w, h;
-  int bpp;
-  std::size_t stride;
-};
-Geo GeoOf(const ZEMADisplayFCDIB& img) {
-  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  const int bpp = h.biBitCount / 8;
-  return Geo{h.biWidth, h.biHeight, bpp, (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3}};
-}
-std::size_t Offset(const Geo& g, long x, long y) {
-  return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;
-}
+using testing_support::Geo;
+using testing_support::GeoOf;
+using testing_support::Offset;
 
 struct Area {
   long x, y, cols, rows;

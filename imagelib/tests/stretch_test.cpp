@@ -63,19 +63,9 @@ std::int64_t Overlap(long d, long s, long dN, long sN) {
   return hi > lo ? hi - lo : 0;
 }
 
-struct Geo {
-  long w, h;
-  int bpp;
-  std::size_t stride;
-};
-Geo GeoOf(const ZEMADisplayFCDIB& img) {
-  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  const int bpp = h.biBitCount / 8;
-  return Geo{h.biWidth, h.biHeight, bpp, (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3}};
-}
-std::size_t Offset(const Geo& g, long x, long y) {
-  return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;
-}
+using testing_support::Geo;
+using testing_support::GeoOf;
+using testing_support::Offset;
 
 // Every destination pixel as the rounded sum of every source pixel times its
 // horizontal and vertical weight. Also checks that this stays close to the

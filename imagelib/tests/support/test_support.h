@@ -26,6 +26,22 @@ std::vector<unsigned char> PixelMemory(const ZEMADisplayFCDIB& img);
 // Pixel (x, y) from the top-left as bytes (3 or 4 of them).
 std::vector<unsigned char> PixelAt(const ZEMADisplayFCDIB& img, long x, long y);
 
+// Where a pixel lies in an image's memory, computed plainly for the tests'
+// own reference loops.
+struct Geo {
+  long w, h;
+  int bpp;
+  std::size_t stride;
+};
+inline Geo GeoOf(const ZEMADisplayFCDIB& img) {
+  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
+  const int bpp = h.biBitCount / 8;
+  return Geo{h.biWidth, h.biHeight, bpp, (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3}};
+}
+inline std::size_t Offset(const Geo& g, long x, long y) {
+  return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;
+}
+
 // A small deterministic generator, the same on every platform.
 struct Rng {
   std::uint32_t state;
