@@ -2,6 +2,7 @@
 // the image's own depth (24 or 32 bits), without a palette.
 #include "internal.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace pixolan;
@@ -95,7 +96,18 @@ bool WriteWhole(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
 bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
   const BITMAPINFOHEADER& ih = img.BitmapInfo.bmiHeader;
   const std::size_t bpp = static_cast<std::size_t>(BytesPerPixel(img));
-  const long cx = img.ViewSize.cx, cy = img.ViewSize.cy;
+  // The view as it lies inside the bitmap. A view kept by the view operations
+  // is unchanged; one that a client wrote out of range is cut to the bitmap,
+  // so that no byte outside the pixel memory is read. An extent of 0 stays 0:
+  // the file then holds the headers and no pixels.
+  const long long w = Width(img), h = Height(img);
+  const long long x0 = std::max<long long>(img.ViewOrigin.x, 0), y0 = std::max<long long>(img.ViewOrigin.y, 0);
+  const long long x1 = std::min(img.ViewOrigin.x + static_cast<long long>(img.ViewSize.cx), w);
+  const long long y1 = std::min(img.ViewOrigin.y + static_cast<long long>(img.ViewSize.cy), h);
+  const bool hasPixels = img.Bits != nullptr;
+  const long cx = hasPixels && x1 > x0 ? static_cast<long>(x1 - x0) : 0;
+  const long cy = hasPixels && y1 > y0 ? static_cast<long>(y1 - y0) : 0;
+  const long rows = cx > 0 ? cy : 0;  // rows that carry pixels
   const std::size_t rowBytes = static_cast<std::size_t>(StrideOf(static_cast<std::uint64_t>(cx), static_cast<unsigned>(bpp)));
   const std::size_t pixelBytes = rowBytes * static_cast<std::size_t>(cy);
 
@@ -116,7 +128,8 @@ bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
   // The view's bottom row (image row y + cy - 1); each further row lies one
   // stride higher in the bottom-up memory.
   const std::size_t stride = Stride(img);
-  const unsigned char* bottom = Row(img, img.ViewOrigin.y + cy - 1) + bpp * static_cast<std::size_t>(img.ViewOrigin.x);
+  const unsigned char* bottom =
+      rows > 0 ? Row(img, static_cast<long>(y0) + cy - 1) + bpp * static_cast<std::size_t>(x0) : nullptr;
   const std::size_t pixelsPerRow = bpp * static_cast<std::size_t>(cx);
 
   unsigned char* staging = nullptr;
@@ -128,7 +141,7 @@ bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
   if (staging != nullptr) {
     // The 4 zero bytes behind each row clear its filler; the next row's copy
     // overwrites the rest, and the buffer's 4 spare bytes take the last row's.
-    for (long i = 0; i < cy; ++i) {
+    for (long i = 0; i < rows; ++i) {
       unsigned char* out = staging + static_cast<std::size_t>(i) * rowBytes;
       std::memcpy(out, bottom + static_cast<std::size_t>(i) * stride, pixelsPerRow);
       std::memset(out + pixelsPerRow, 0, 4);
@@ -140,7 +153,7 @@ bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
 
   static const unsigned char kZeros[4] = {0, 0, 0, 0};
   const std::size_t filler = rowBytes - pixelsPerRow;  // cx & 3 at 24 bits, none at 32
-  for (long i = 0; i < cy; ++i) {
+  for (long i = 0; i < rows; ++i) {
     if (!file.Write(bottom + static_cast<std::size_t>(i) * stride, pixelsPerRow)) return false;
     if (filler != 0 && !file.Write(kZeros, filler)) return false;
   }

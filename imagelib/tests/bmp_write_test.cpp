@@ -160,4 +160,41 @@ TEST(BmpWrite, UncreatableFileIsStickyCreateError) {
   EXPECT_EQ(img->SaveImage(nullptr, 1), ERR_FILE_CREATE);
 }
 
+// Views written out of range by a client are saved as far as they lie inside
+// the image; nothing outside the pixel memory is read.
+TEST(BmpWrite, ViewOutsideTheImageIsCutToIt) {
+  ImagePtr img = testing_support::MakeImage(7, 5, 24);
+  testing_support::FillRandom(*img, 5);
+  const Saved all = Save(*img, "cut-all.bmp", 0);
+  img->SetViewOrigin(POINT{4, 3});
+  img->SetViewSize(SIZE{3, 2});
+  const Saved corner = Save(*img, "cut-corner.bmp", 0);
+
+  img->ViewOrigin = POINT{-2, -1};
+  img->ViewSize = SIZE{100, 100};
+  EXPECT_EQ(Save(*img, "cut.bmp", 0).bytes, all.bytes);
+  img->ViewOrigin = POINT{4, 3};
+  img->ViewSize = SIZE{10, 10};
+  EXPECT_EQ(Save(*img, "cut.bmp", 0).bytes, corner.bytes);
+
+  // Wholly beside the image: the headers of an empty rectangle, no rows.
+  img->ViewOrigin = POINT{9, 1};
+  img->ViewSize = SIZE{3, 2};
+  Saved beside = Save(*img, "cut.bmp", 0);
+  ASSERT_EQ(beside.bytes.size(), 54u);
+  EXPECT_EQ(beside.Field(18), 0u);
+  EXPECT_EQ(beside.Field(22), 2u);
+  EXPECT_EQ(beside.Field(34), 0u);
+
+  // A failed image whose code a client cleared has no pixel memory to read.
+  ImagePtr empty(new ZEMADisplayFCDIB(LibraryVersion, nullptr, nullptr, 4, 4, 3, 0, 0, 9));
+  ASSERT_EQ(empty->Bits, nullptr);
+  empty->ErrorCode = ERR_NONE;
+  empty->ViewSize = SIZE{4, 4};
+  Saved nothing = Save(*empty, "cut.bmp", 0);
+  ASSERT_EQ(nothing.bytes.size(), 54u);
+  EXPECT_EQ(nothing.Field(18), 0u);
+  EXPECT_EQ(nothing.Field(22), 0u);
+}
+
 }  // namespace
