@@ -47,6 +47,12 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
 bool RunningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 // One clock started in its own folder, with the probe hooked into its thread
@@ -182,6 +188,10 @@ class ClockTest : public ::testing::Test {
     MessageBoxInfo box;
     ASSERT_TRUE(WaitMessageBox(clock->Pid(), kStartMs, &box)) << "no message box";
     EXPECT_EQ(Utf8(box.text), Utf8(text));
+    // The body's and the library's boxes belong to the clock's window, which
+    // exists, still hidden, before the body is built.
+    EXPECT_EQ(Utf8(ClassOf(box.owner)), Utf8(FromCp932(horlin::kTitle))) << "the box's owner";
+    EXPECT_FALSE(IsWindowVisible(box.owner));
     if (caption) {
       EXPECT_EQ(Utf8(box.caption), Utf8(caption));
     }
@@ -202,6 +212,11 @@ using Startup = ClockTest;
 
 TEST_F(Startup, WithoutSettingsShowsUpperRightFaceAndMenu) {
   ASSERT_NO_FATAL_FAILURE(Start());
+  // A borderless popup with a system menu (so Alt+F4 closes it), of a class
+  // that redraws the whole window on any resize.
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(Window(), GWL_STYLE));
+  EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS), static_cast<DWORD>(WS_POPUP | WS_SYSMENU));
+  EXPECT_EQ(GetClassLongW(Window(), GCL_STYLE), static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW));
   ExpectPlaced(1);
   ExpectColonBlinks(1);
   ExpectMenu(1, false, true);
