@@ -42,6 +42,7 @@ done
 step "tests native" ctest --preset native -j "$jobs"
 # The same build with the run-time choice of wider vector loops turned off.
 step "tests native, baseline vector loops" env PIXOLAN_SIMD=baseline ctest --preset native -j "$jobs" -L pixel
+step "tests native, 16-byte shuffle loops" env PIXOLAN_SIMD=ssse3 ctest --preset native -j "$jobs" -L pixel
 step "tests native-asan" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --preset native-asan -j "$jobs"
 

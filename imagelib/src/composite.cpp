@@ -3,6 +3,7 @@
 // Every pixel loop here is specialised for one source depth, one destination
 // depth and (for CopyImage) one mask; the specialisation is picked once per
 // call, so the loops themselves carry no format tests.
+#include "cpu_features.h"
 #include "internal.h"
 
 #include <array>
@@ -306,6 +307,150 @@ constexpr int kAlphaBits = 0x8888;
 inline int AlphasEqual(__m128i src, __m128i value) { return _mm_movemask_epi8(_mm_cmpeq_epi8(src, value)) & kAlphaBits; }
 #endif
 
+#if defined(PIXOLAN_SHUFFLE_LOOPS) && defined(__SSE2__)
+// Blocks of a 32-bit source over the destination at T = 0 for processors
+// with byte shuffles (16 bytes) or 32-byte registers. Each function takes
+// the row from pixel i on, blends whole blocks and leaves sp, dp and i at
+// the first pixel it did not blend; the caller's narrower loops finish the
+// row. Nothing is read or written beyond the block's own pixels.
+
+// Shuffle patterns that widen bytes to 16-bit lanes (index 0x80 gives 0).
+// Sixteen pixels blend as 48 channel bytes in six groups of eight; group k
+// is channels 8k..8k+7 of the packed 24-bit row. Groups 0 and 3 come from
+// source pixels 0..3 of their half, groups 1 and 4 from pixels 2..5, groups
+// 2 and 5 from pixels 4..7; each pattern picks the colour bytes of its
+// group, or each channel's pixel alpha.
+constexpr char kZ = -128;
+alignas(16) constexpr char kGroupColour[3][16] = {
+    {0, kZ, 1, kZ, 2, kZ, 4, kZ, 5, kZ, 6, kZ, 8, kZ, 9, kZ},     // b0 g0 r0 b1 g1 r1 b2 g2
+    {2, kZ, 4, kZ, 5, kZ, 6, kZ, 8, kZ, 9, kZ, 10, kZ, 12, kZ},   // r2 b3 g3 r3 b4 g4 r4 b5
+    {5, kZ, 6, kZ, 8, kZ, 9, kZ, 10, kZ, 12, kZ, 13, kZ, 14, kZ}  // g5 r5 b6 g6 r6 b7 g7 r7
+};
+alignas(16) constexpr char kGroupAlpha[3][16] = {
+    {3, kZ, 3, kZ, 3, kZ, 7, kZ, 7, kZ, 7, kZ, 11, kZ, 11, kZ},
+    {3, kZ, 7, kZ, 7, kZ, 7, kZ, 11, kZ, 11, kZ, 11, kZ, 15, kZ},
+    {7, kZ, 7, kZ, 11, kZ, 11, kZ, 11, kZ, 15, kZ, 15, kZ, 15, kZ}};
+
+// Four 32-bit pixels as 16-bit lanes: colours of the first two (or last two)
+// with 0 in the alpha lanes, and each pixel's alpha in all four of its lanes.
+alignas(16) constexpr char kPixelColour[2][16] = {{0, kZ, 1, kZ, 2, kZ, kZ, kZ, 4, kZ, 5, kZ, 6, kZ, kZ, kZ},
+                                                  {8, kZ, 9, kZ, 10, kZ, kZ, kZ, 12, kZ, 13, kZ, 14, kZ, kZ, kZ}};
+alignas(16) constexpr char kPixelAlpha[2][16] = {{3, kZ, 3, kZ, 3, kZ, 3, kZ, 7, kZ, 7, kZ, 7, kZ, 7, kZ},
+                                                 {11, kZ, 11, kZ, 11, kZ, 11, kZ, 15, kZ, 15, kZ, 15, kZ, 15, kZ}};
+
+inline __m128i Pattern(const char (&bytes)[16]) { return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes)); }
+
+// 32-bit source onto 24 bits, 16 pixels at a time with 16-byte shuffles.
+PIXOLAN_TARGET_SSSE3 void OverShuffled32On24(const Byte*& sp, Byte*& dp, long& i, long cols) {
+  const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi32(-1);
+  const __m128i c0 = Pattern(kGroupColour[0]), c1 = Pattern(kGroupColour[1]), c2 = Pattern(kGroupColour[2]);
+  const __m128i a0 = Pattern(kGroupAlpha[0]), a1 = Pattern(kGroupAlpha[1]), a2 = Pattern(kGroupAlpha[2]);
+  for (; cols - i >= 16; i += 16, sp += 64, dp += 48) {
+    const __m128i* from = reinterpret_cast<const __m128i*>(sp);
+    const __m128i s0 = _mm_loadu_si128(from), s1 = _mm_loadu_si128(from + 1);
+    const __m128i s2 = _mm_loadu_si128(from + 2), s3 = _mm_loadu_si128(from + 3);
+    if (AlphasEqual(_mm_and_si128(_mm_and_si128(s0, s1), _mm_and_si128(s2, s3)), ones) == kAlphaBits) continue;
+    // Pixels 2..5 of each half, for the groups that straddle two registers.
+    const __m128i m0 = _mm_alignr_epi8(s1, s0, 8), m1 = _mm_alignr_epi8(s3, s2, 8);
+    const __m128i g0 = _mm_shuffle_epi8(s0, c0), g1 = _mm_shuffle_epi8(m0, c1), g2 = _mm_shuffle_epi8(s1, c2);
+    const __m128i g3 = _mm_shuffle_epi8(s2, c0), g4 = _mm_shuffle_epi8(m1, c1), g5 = _mm_shuffle_epi8(s3, c2);
+    __m128i* to = reinterpret_cast<__m128i*>(dp);
+    if (AlphasEqual(_mm_or_si128(_mm_or_si128(s0, s1), _mm_or_si128(s2, s3)), zero) == kAlphaBits) {
+      _mm_storeu_si128(to, _mm_packus_epi16(g0, g1));
+      _mm_storeu_si128(to + 1, _mm_packus_epi16(g2, g3));
+      _mm_storeu_si128(to + 2, _mm_packus_epi16(g4, g5));
+      continue;
+    }
+    const __m128i d0 = _mm_loadu_si128(to), d1 = _mm_loadu_si128(to + 1), d2 = _mm_loadu_si128(to + 2);
+    const __m128i o0 = Over16(g0, _mm_unpacklo_epi8(d0, zero), _mm_shuffle_epi8(s0, a0));
+    const __m128i o1 = Over16(g1, _mm_unpackhi_epi8(d0, zero), _mm_shuffle_epi8(m0, a1));
+    const __m128i o2 = Over16(g2, _mm_unpacklo_epi8(d1, zero), _mm_shuffle_epi8(s1, a2));
+    const __m128i o3 = Over16(g3, _mm_unpackhi_epi8(d1, zero), _mm_shuffle_epi8(s2, a0));
+    const __m128i o4 = Over16(g4, _mm_unpacklo_epi8(d2, zero), _mm_shuffle_epi8(m1, a1));
+    const __m128i o5 = Over16(g5, _mm_unpackhi_epi8(d2, zero), _mm_shuffle_epi8(s3, a2));
+    _mm_storeu_si128(to, _mm_packus_epi16(o0, o1));
+    _mm_storeu_si128(to + 1, _mm_packus_epi16(o2, o3));
+    _mm_storeu_si128(to + 2, _mm_packus_epi16(o4, o5));
+  }
+}
+
+// Over16 on sixteen 16-bit lanes.
+PIXOLAN_TARGET_AVX2 inline __m256i Over16Wide(__m256i s, __m256i d, __m256i sa) {
+  const __m256i c255 = _mm256_set1_epi16(255), c128 = _mm256_set1_epi16(128), c257 = _mm256_set1_epi16(257);
+  const __m256i w = _mm256_add_epi16(_mm256_mullo_epi16(d, sa), _mm256_mullo_epi16(s, _mm256_sub_epi16(c255, sa)));
+  return _mm256_mulhi_epu16(_mm256_add_epi16(w, c128), c257);
+}
+
+// Two 16-byte shuffle patterns, one for each half of a 32-byte register.
+PIXOLAN_TARGET_AVX2 inline __m256i Patterns(const char (&low)[16], const char (&high)[16]) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(Pattern(low)), Pattern(high), 1);
+}
+
+// Whole-block tests on the alpha bytes of eight 32-bit pixels.
+PIXOLAN_TARGET_AVX2 inline bool AllInvisible(__m256i src, __m256i alphas) { return _mm256_testc_si256(src, alphas); }
+PIXOLAN_TARGET_AVX2 inline bool AllOpaque(__m256i src, __m256i alphas) { return _mm256_testz_si256(src, alphas); }
+
+// 32-bit source onto 32 bits, 8 pixels at a time in 32-byte registers. The
+// source's alpha lanes are 0, so the destination alpha a becomes R(256 * a * sa).
+PIXOLAN_TARGET_AVX2 void OverWide32On32(const Byte*& sp, Byte*& dp, long& i, long cols) {
+  const __m256i zero = _mm256_setzero_si256(), alphas = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i cLo = Patterns(kPixelColour[0], kPixelColour[0]), cHi = Patterns(kPixelColour[1], kPixelColour[1]);
+  const __m256i aLo = Patterns(kPixelAlpha[0], kPixelAlpha[0]), aHi = Patterns(kPixelAlpha[1], kPixelAlpha[1]);
+  for (; cols - i >= 8; i += 8, sp += 32, dp += 32) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp));
+    __m256i* to = reinterpret_cast<__m256i*>(dp);
+    if (AllInvisible(s, alphas)) continue;
+    if (AllOpaque(s, alphas)) {
+      _mm256_storeu_si256(to, s);
+      continue;
+    }
+    const __m256i d = _mm256_loadu_si256(to);
+    // Unpacking works within each 16-byte half, and packing undoes it there.
+    const __m256i lo =
+        Over16Wide(_mm256_shuffle_epi8(s, cLo), _mm256_unpacklo_epi8(d, zero), _mm256_shuffle_epi8(s, aLo));
+    const __m256i hi =
+        Over16Wide(_mm256_shuffle_epi8(s, cHi), _mm256_unpackhi_epi8(d, zero), _mm256_shuffle_epi8(s, aHi));
+    _mm256_storeu_si256(to, _mm256_packus_epi16(lo, hi));
+  }
+}
+
+// 32-bit source onto 24 bits, 16 pixels at a time in 32-byte registers: the
+// six groups of eight channels go two to a register, so the source pixels
+// are first arranged so that each half holds the four its group needs.
+PIXOLAN_TARGET_AVX2 void OverWide32On24(const Byte*& sp, Byte*& dp, long& i, long cols) {
+  const __m256i alphas = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i c01 = Patterns(kGroupColour[0], kGroupColour[1]), a01 = Patterns(kGroupAlpha[0], kGroupAlpha[1]);
+  const __m256i c23 = Patterns(kGroupColour[2], kGroupColour[0]), a23 = Patterns(kGroupAlpha[2], kGroupAlpha[0]);
+  const __m256i c45 = Patterns(kGroupColour[1], kGroupColour[2]), a45 = Patterns(kGroupAlpha[1], kGroupAlpha[2]);
+  const __m256i first = _mm256_setr_epi32(0, 1, 2, 3, 2, 3, 4, 5), last = _mm256_setr_epi32(2, 3, 4, 5, 4, 5, 6, 7);
+  for (; cols - i >= 16; i += 16, sp += 64, dp += 48) {
+    const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp));
+    const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + 32));
+    if (AllInvisible(_mm256_and_si256(s0, s1), alphas)) continue;
+    const __m256i x01 = _mm256_permutevar8x32_epi32(s0, first);  // pixels 0..3 | 2..5
+    const __m256i x23 = _mm256_permute2x128_si256(s0, s1, 0x21);  // pixels 4..7 | 8..11
+    const __m256i x45 = _mm256_permutevar8x32_epi32(s1, last);    // pixels 10..13 | 12..15
+    const __m256i g01 = _mm256_shuffle_epi8(x01, c01), g23 = _mm256_shuffle_epi8(x23, c23);
+    const __m256i g45 = _mm256_shuffle_epi8(x45, c45);
+    __m256i o01 = g01, o23 = g23, o45 = g45;
+    if (!AllOpaque(_mm256_or_si256(s0, s1), alphas)) {
+      const __m256i d01 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dp)));
+      const __m256i d23 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dp + 16)));
+      const __m256i d45 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dp + 32)));
+      o01 = Over16Wide(g01, d01, _mm256_shuffle_epi8(x01, a01));
+      o23 = Over16Wide(g23, d23, _mm256_shuffle_epi8(x23, a23));
+      o45 = Over16Wide(g45, d45, _mm256_shuffle_epi8(x45, a45));
+    }
+    // Packing pairs the halves of two registers; the 64-bit permute puts
+    // groups 0..3 back in order.
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(o01, o23), 0xD8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp), packed);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + 32),
+                     _mm_packus_epi16(_mm256_castsi256_si128(o45), _mm256_extracti128_si256(o45, 1)));
+  }
+}
+#endif
+
 // 24-bit source: each colour becomes (s * (256 - T) + d * T + 128) >> 8; a
 // 32-bit destination's alpha becomes (a * T + 128) >> 8. T = 0 copies.
 template <int DB, bool Opaque>
@@ -361,12 +506,16 @@ void Put24Rows(Transfer t, std::uint32_t T) {
   }
 }
 
+// The widest blocks a loop may use, chosen once per call from the processor.
+enum Wider { kBaseline, kShuffle, kWide };
+
 // 32-bit source with alpha sa: the source weighs K = (255 - sa) * (256 - T)
 // in units of 1/65280, the destination L = 65280 - K. Each colour becomes
 // R(d * L + s * K) and a 32-bit destination's alpha R(a * L). An invisible
 // source pixel (K = 0) leaves the destination as it is; an opaque one at
-// T = 0 (L = 0) is a plain copy with alpha 0.
-template <int DB, bool NoGlobalTransparency>
+// T = 0 (L = 0) is a plain copy with alpha 0. At T = 0 the blocks named by
+// `Width` start each row and the baseline loops finish it.
+template <int DB, bool NoGlobalTransparency, Wider Width = kBaseline>
 void Put32Rows(Transfer t, std::uint32_t T) {
   const std::uint32_t U = 256 - T;
   const Byte* s = t.src;
@@ -375,6 +524,15 @@ void Put32Rows(Transfer t, std::uint32_t T) {
     const Byte* sp = s;
     Byte* dp = d;
     long i = 0;
+#if defined(PIXOLAN_SHUFFLE_LOOPS) && defined(__SSE2__)
+    if constexpr (NoGlobalTransparency && Width == kWide) {
+      if constexpr (DB == 4)
+        OverWide32On32(sp, dp, i, t.cols);
+      else
+        OverWide32On24(sp, dp, i, t.cols);
+    }
+    if constexpr (NoGlobalTransparency && Width != kBaseline && DB == 3) OverShuffled32On24(sp, dp, i, t.cols);
+#endif
 #if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
     if constexpr (NoGlobalTransparency) {
       const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi32(-1);
@@ -483,6 +641,14 @@ const PutFn kPutLoops[2][2][2] = {
     {{&Put32Rows<3, false>, &Put32Rows<3, true>}, {&Put32Rows<4, false>, &Put32Rows<4, true>}},
 };
 
+// 32-bit source at T = 0: [destination is 32-bit][widest blocks]
+const PutFn kOverLoops[2][3] = {
+    {&Put32Rows<3, true, kBaseline>, &Put32Rows<3, true, kShuffle>, &Put32Rows<3, true, kWide>},
+    {&Put32Rows<4, true, kBaseline>, &Put32Rows<4, true, kShuffle>, &Put32Rows<4, true, kWide>},
+};
+
+Wider WidestBlocks() { return HasWideShuffle() ? kWide : HasByteShuffle() ? kShuffle : kBaseline; }
+
 }  // namespace
 
 int ZEMADisplayFCDIB::CopyImage(ZEMADisplayFCDIB* Source, int KeepMask) {
@@ -517,7 +683,11 @@ int ZEMADisplayFCDIB::PutImage(ZEMADisplayFCDIB* Source, unsigned short Transpar
   }
   Transfer t;
   if (!PlaceTransfer(*Source, sx, sy, n, m, *this, ViewOrigin.x, ViewOrigin.y, t)) return ErrorCode;
-  kPutLoops[BytesPerPixel(*Source) == 4][BytesPerPixel(*this) == 4][Transparency == 0](t, Transparency);
+  const bool src32 = BytesPerPixel(*Source) == 4, dst32 = BytesPerPixel(*this) == 4;
+  // A 32-bit source at T = 0 takes the widest blocks the processor has.
+  const PutFn loop =
+      src32 && Transparency == 0 ? kOverLoops[dst32][WidestBlocks()] : kPutLoops[src32][dst32][Transparency == 0];
+  loop(t, Transparency);
   return ErrorCode;
 }
 

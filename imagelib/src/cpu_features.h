@@ -6,7 +6,9 @@
 // PIXOLAN_PORTABLE_LOOPS (a build option) leaves out every vector loop, so the
 // plain loops can be built and tested on x86 too; the environment variable
 // PIXOLAN_SIMD=baseline turns the run-time choice off, so the baseline loops
-// of a normal build can be tested on a processor that has the wider ones.
+// of a normal build can be tested on a processor that has the wider ones, and
+// PIXOLAN_SIMD=ssse3 turns off only the 32-byte loops, so that the 16-byte
+// ones can be tested on a processor that has both.
 #pragma once
 
 #include <cstdlib>
@@ -21,11 +23,14 @@
 
 namespace pixolan {
 
+// True when PIXOLAN_SIMD holds `value`.
+inline bool SimdChoiceIs(const char* value) {
+  const char* choice = std::getenv("PIXOLAN_SIMD");
+  return choice != nullptr && std::strcmp(choice, value) == 0;
+}
+
 inline bool WiderLoopsAllowed() {
-  static const bool allowed = [] {
-    const char* choice = std::getenv("PIXOLAN_SIMD");
-    return choice == nullptr || std::strcmp(choice, "baseline") != 0;
-  }();
+  static const bool allowed = !SimdChoiceIs("baseline");
   return allowed;
 }
 
@@ -40,7 +45,7 @@ inline bool HasByteShuffle() {
 
 inline bool HasWideShuffle() {
 #if defined(PIXOLAN_SHUFFLE_LOOPS)
-  static const bool has = WiderLoopsAllowed() && __builtin_cpu_supports("avx2");
+  static const bool has = WiderLoopsAllowed() && !SimdChoiceIs("ssse3") && __builtin_cpu_supports("avx2");
   return has;
 #else
   return false;

@@ -217,6 +217,37 @@ TEST(PutImage, InvisibleAndOpaqueRunsAtEveryOffset) {
   }
 }
 
+// Rows of every length 0..40 from every start 0..15, with source and
+// destination starting at different places, so that every block width meets
+// every tail length and every memory alignment. Each row is either a mix of
+// alphas, wholly opaque, or opaque but for one blended pixel. The pixels
+// around the row and the row padding must keep their values.
+TEST(PutImage, RowTailsOfEveryLengthAtEveryOffset) {
+  Rng rng(31);
+  static const unsigned char kMix[] = {0, 1, 127, 254, 255};
+  for (int dstBpp : {24, 32}) {
+    ImagePtr src = MakeImage(57, 3, 32), dst = MakeImage(57, 3, dstBpp);
+    for (LONG length = 0; length <= 40; ++length)
+      for (LONG offset = 0; offset < 16; ++offset) {
+        testing_support::FillRandom(*src, rng.Next());
+        testing_support::FillRandom(*dst, rng.Next());
+        const int kind = rng.Below(3);
+        const LONG blended = length > 0 ? offset + rng.Below(length) : -1;
+        for (LONG x = offset; x < offset + length; ++x) {
+          unsigned char& alpha = src->Bits[Offset(*src, x, 1) + 3];
+          alpha = kind == 0 ? kMix[rng.Below(5)] : kind == 2 && x == blended ? 100 : 0;
+        }
+        src->SetViewOrigin(POINT{offset, 1});
+        src->SetViewSize(SIZE{length, 1});
+        dst->SetViewOrigin(POINT{(offset * 7 + length) % 16, 1});
+        const Bytes expected = ReferencePut(*src, *dst, 0, false);
+        ASSERT_EQ(dst->PutImage(src.get(), 0, 0), ERR_NONE);
+        ASSERT_EQ(PixelMemory(*dst), expected)
+            << "onto " << dstBpp << ", " << length << " pixels from " << offset << ", rows of kind " << kind;
+      }
+  }
+}
+
 TEST(PutImage, OpaqueInvisibleAndHalfwayIdentities) {
   ImagePtr src = MakeImage(4, 2, 32), dst = MakeImage(4, 2, 32);
   testing_support::FillRandom(*dst, 3);
