@@ -14,9 +14,14 @@ class LoadBMP {
  public:
   BITMAPINFOHEADER SourceHeader;  // as stored, signs of width and height included
   unsigned char* SourceRow;       // memory mode: next unread row; file mode: null
-  unsigned char* RowBuffer;       // file mode: one source row for the converting loaders
+  unsigned char* RowBuffer;       // file mode: source rows for the converting loaders
   HANDLE SourceFile;              // file mode: the open file (not closed here)
   int Loaded;                     // set by the first Load
+
+  // File mode reads this many bytes of whole source rows per read (at least
+  // one row): few enough to stay in cache while they are converted, many
+  // enough that a small image takes one or two reads instead of one per row.
+  static constexpr std::size_t kReadChunkBytes = 64 * 1024;
 
   LoadBMP(BITMAPINFOHEADER Header, unsigned char* PixelData);
   LoadBMP(BITMAPINFOHEADER Header, HANDLE File);
@@ -34,6 +39,10 @@ class LoadBMP {
   // that cannot be read or a width below 1.
   static std::uint64_t SourceRowBytes(unsigned bitCount, std::int64_t width);
 
+  // How many of `rows` stored rows of rowBytes one file read takes: as many
+  // whole rows as fit in kReadChunkBytes, at least one, at most `rows`.
+  static std::size_t RowsPerRead(std::size_t rowBytes, std::size_t rows);
+
   // The checks made on a header before any memory is created for it, so that
   // no header can make the library allocate absurd amounts or overflow a size:
   // the width must be at least 1, and the pixel memory of an image with
@@ -42,14 +51,21 @@ class LoadBMP {
   // stay within kMaxPixelBytes. Returns ERR_NONE or ERR_BMP_FORMAT.
   static int CheckHeader(const BITMAPINFOHEADER& header, unsigned imageBytesPerPixel);
 
-  // Hands out the next stored row: read into RowBuffer (file mode) or taken
-  // from SourceRow. Null when the file ends before the row does.
-  const unsigned char* NextRow(std::size_t rowBytes);
+  // Hands out up to `count` further stored rows of rowBytes, one after the
+  // other from `first`: read with one read into RowBuffer (file mode; count
+  // must not exceed what the buffer holds) or taken from SourceRow. Returns
+  // how many whole rows arrived; fewer than count means the file ended (a
+  // failed read counts as none), and a partial row behind them is not handed
+  // out.
+  std::size_t NextRows(std::size_t rowBytes, std::size_t count, const unsigned char*& first);
   // Reads count bytes from the file, or copies them from SourceRow, straight to
   // dest; returns how many arrived.
   std::size_t ReadStraight(unsigned char* dest, std::size_t count);
-  // File mode: allocates RowBuffer for one row of rowBytes. ERR_MEMORY when the
-  // memory is not there, ERR_UNEXPECTED on any other failure.
-  int AllocateRowBuffer(std::size_t rowBytes);
+  // File mode: allocates RowBuffer for `rows` source rows of rowBytes and sets
+  // `held` to that count. Where the memory for that many cannot be had, falls
+  // back to one row (held 1), which is all a load strictly needs. If even that
+  // fails: ERR_MEMORY when the memory is not there, ERR_UNEXPECTED on any
+  // other failure, RowBuffer null.
+  int AllocateRowBuffer(std::size_t rowBytes, std::size_t rows, std::size_t& held);
   bool FileMode() const { return SourceFile != INVALID_HANDLE_VALUE; }
 };

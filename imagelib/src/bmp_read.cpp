@@ -2,6 +2,7 @@
 // loaders (1, 4, 8, 24 and 32 source bits into 24- or 32-bit images).
 #include "bmp_loader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -168,51 +169,89 @@ std::size_t DestinationRow(std::int64_t i, const BITMAPINFOHEADER& h) {
   return static_cast<std::size_t>(h.biHeight >= 0 ? i : AbsHeight(h) - 1 - i);
 }
 
-// The frame of the converting loaders: one row buffer in file mode, each
-// stored row converted straight into its image row.
+// The frame of the converting loaders. In file mode one buffer takes as many
+// whole stored rows per read as fit in kReadChunkBytes; each stored row is
+// converted straight into its image row. When the file ends early the whole
+// rows that did arrive are still converted, so the image holds exactly the
+// stored rows before the cut and stays blank from there on.
 template <class Convert>
 int ConvertRows(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest, unsigned bpp, Convert convert) {
   const BITMAPINFOHEADER& h = src.SourceHeader;
   const std::size_t w = static_cast<std::size_t>(h.biWidth);
   const std::size_t rowBytes = static_cast<std::size_t>(LoadBMP::SourceRowBytes(h.biBitCount, h.biWidth));
   const std::size_t stride = static_cast<std::size_t>(StrideOf(w, bpp));
+  const std::size_t rows = static_cast<std::size_t>(AbsHeight(h));
+  std::size_t perRead = rows;  // memory mode: every row is there already
   if (src.FileMode()) {
-    const int code = src.AllocateRowBuffer(rowBytes);
+    const int code = src.AllocateRowBuffer(rowBytes, LoadBMP::RowsPerRead(rowBytes, rows), perRead);
     if (code != ERR_NONE) return code;
   }
-  const std::int64_t rows = AbsHeight(h);
-  for (std::int64_t i = 0; i < rows; ++i) {
-    const unsigned char* row = src.NextRow(rowBytes);
-    if (row == nullptr) return ERR_FILE_READ;  // rows so far stay, the rest stays blank
-    convert(row, dest + DestinationRow(i, h) * stride, w, pal);
+  for (std::size_t done = 0; done < rows;) {
+    const std::size_t count = std::min(perRead, rows - done);
+    const unsigned char* row = nullptr;
+    const std::size_t arrived = src.NextRows(rowBytes, count, row);
+    for (std::size_t k = 0; k < arrived; ++k, ++done, row += rowBytes)
+      convert(row, dest + DestinationRow(static_cast<std::int64_t>(done), h) * stride, w, pal);
+    if (arrived < count) return ERR_FILE_READ;  // rows so far stay, the rest stays blank
   }
   return ERR_NONE;
 }
 
+// Turns the order of `count` rows of rowBytes around in place.
+void ReverseRows(unsigned char* block, std::size_t count, std::size_t rowBytes) {
+  unsigned char temp[1024];
+  for (std::size_t i = 0, j = count - 1; i < j; ++i, --j) {
+    unsigned char* a = block + i * rowBytes;
+    unsigned char* b = block + j * rowBytes;
+    for (std::size_t at = 0; at < rowBytes; at += sizeof temp) {
+      const std::size_t n = std::min(sizeof temp, rowBytes - at);
+      std::memcpy(temp, a + at, n);
+      std::memcpy(a + at, b + at, n);
+      std::memcpy(b + at, temp, n);
+    }
+  }
+}
+
 // Source rows that are already image rows (24 into 24, 32 into 32; the source
-// row size equals the stride): a bottom-up source moves as one block, a
-// top-down one row by row. Bytes of a row cut short are cleared again, so only
-// whole rows of the source ever reach the image.
+// row size equals the stride) go straight into the image, without a buffer.
+// A bottom-up source moves as one block. A top-down one lies in the opposite
+// order of the image memory: from a file it comes in runs of as many rows as
+// one read takes, each run read into the image rows it covers and then turned
+// over in place; from memory it is copied row by row. Bytes of a row cut short
+// are cleared again, so only whole rows of the source ever reach the image.
 int CopyRows(LoadBMP& src, unsigned char* dest) {
   const BITMAPINFOHEADER& h = src.SourceHeader;
   const std::size_t rowBytes = static_cast<std::size_t>(LoadBMP::SourceRowBytes(h.biBitCount, h.biWidth));
-  const std::int64_t rows = AbsHeight(h);
+  const std::size_t rows = static_cast<std::size_t>(AbsHeight(h));
   if (rows == 0) return ERR_NONE;
   if (h.biHeight > 0) {
-    const std::size_t block = rowBytes * static_cast<std::size_t>(rows);
+    const std::size_t block = rowBytes * rows;
     const std::size_t got = src.ReadStraight(dest, block);
     if (got == block) return ERR_NONE;
     const std::size_t whole = got / rowBytes * rowBytes;
     std::memset(dest + whole, 0, got - whole);
     return ERR_FILE_READ;
   }
-  for (std::int64_t i = 0; i < rows; ++i) {
-    unsigned char* row = dest + DestinationRow(i, h) * rowBytes;
-    const std::size_t got = src.ReadStraight(row, rowBytes);
-    if (got != rowBytes) {
-      std::memset(row, 0, got);
+  if (!src.FileMode()) {
+    for (std::size_t i = 0; i < rows; ++i)
+      src.ReadStraight(dest + DestinationRow(static_cast<std::int64_t>(i), h) * rowBytes, rowBytes);
+    return ERR_NONE;
+  }
+  const std::size_t perRead = LoadBMP::RowsPerRead(rowBytes, rows);
+  for (std::size_t done = 0; done < rows;) {
+    const std::size_t count = std::min(perRead, rows - done);
+    // Stored rows done .. done + count - 1 belong to the memory rows from
+    // rows - 1 - done down to rows - done - count: one block, backwards.
+    unsigned char* block = dest + (rows - done - count) * rowBytes;
+    const std::size_t whole = src.ReadStraight(block, count * rowBytes) / rowBytes;
+    ReverseRows(block, count, rowBytes);
+    if (whole < count) {
+      // The rows that arrived now end the block; before them lie the bytes of
+      // the row that was cut (or of a failed read) and rows never read.
+      std::memset(block, 0, (count - whole) * rowBytes);
       return ERR_FILE_READ;
     }
+    done += count;
   }
   return ERR_NONE;
 }
@@ -284,7 +323,22 @@ int LoadBMP::CheckHeader(const BITMAPINFOHEADER& header, unsigned imageBytesPerP
   return ERR_NONE;
 }
 
-int LoadBMP::AllocateRowBuffer(std::size_t rowBytes) {
+std::size_t LoadBMP::RowsPerRead(std::size_t rowBytes, std::size_t rows) {
+  const std::size_t fit = rowBytes == 0 ? 1 : kReadChunkBytes / rowBytes;
+  return std::max<std::size_t>(1, std::min(fit, rows));
+}
+
+int LoadBMP::AllocateRowBuffer(std::size_t rowBytes, std::size_t rows, std::size_t& held) {
+  held = 0;
+  if (rows > 1) {
+    try {
+      RowBuffer = new unsigned char[rowBytes * rows];
+      held = rows;
+      return ERR_NONE;
+    } catch (...) {
+      RowBuffer = nullptr;  // one row at a time still loads the image
+    }
+  }
   try {
     RowBuffer = new unsigned char[rowBytes];
   } catch (const std::bad_alloc&) {
@@ -294,18 +348,20 @@ int LoadBMP::AllocateRowBuffer(std::size_t rowBytes) {
     RowBuffer = nullptr;
     return ERR_UNEXPECTED;
   }
+  held = 1;
   return ERR_NONE;
 }
 
-const unsigned char* LoadBMP::NextRow(std::size_t rowBytes) {
+std::size_t LoadBMP::NextRows(std::size_t rowBytes, std::size_t count, const unsigned char*& first) {
   if (!FileMode()) {
-    const unsigned char* row = SourceRow;
-    SourceRow += rowBytes;
-    return row;
+    first = SourceRow;
+    SourceRow += rowBytes * count;
+    return count;
   }
+  first = RowBuffer;
   DWORD got = 0;
-  if (!ReadFile(SourceFile, RowBuffer, static_cast<DWORD>(rowBytes), &got, nullptr)) got = 0;
-  return got == rowBytes ? RowBuffer : nullptr;
+  if (!ReadFile(SourceFile, RowBuffer, static_cast<DWORD>(rowBytes * count), &got, nullptr)) got = 0;
+  return std::min<std::size_t>(got / rowBytes, count);
 }
 
 std::size_t LoadBMP::ReadStraight(unsigned char* dest, std::size_t count) {

@@ -10,6 +10,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -22,23 +23,33 @@ namespace {
 
 enum class Refusal { BadAlloc, OtherException };
 
-std::atomic<std::size_t> gRefuseSize{0};  // 0: refuse nothing
-std::atomic<Refusal> gRefusal{Refusal::BadAlloc};
+// Up to two armed sizes, each with the way its allocation fails.
+struct Armed {
+  std::atomic<std::size_t> size{0};  // 0: refuse nothing
+  std::atomic<Refusal> how{Refusal::BadAlloc};
+};
+Armed gArmed[2];
 std::atomic<int> gRefused{0};
 
-// The next allocation of exactly `size` bytes fails in the given way.
-void RefuseNextAllocation(std::size_t size, Refusal how) {
+// The next allocation of exactly `first` bytes fails in the way given with it,
+// and so does the next one of `second` bytes (0: none).
+void RefuseNextAllocations(std::size_t first, Refusal firstHow, std::size_t second, Refusal secondHow) {
   gRefused = 0;
-  gRefusal = how;
-  gRefuseSize = size;
+  gArmed[0].how = firstHow;
+  gArmed[0].size = first;
+  gArmed[1].how = secondHow;
+  gArmed[1].size = second;
 }
+void RefuseNextAllocation(std::size_t size, Refusal how) { RefuseNextAllocations(size, how, 0, how); }
 
 void* Allocate(std::size_t size) {
-  std::size_t armed = size;
-  if (size != 0 && gRefuseSize.compare_exchange_strong(armed, 0)) {
-    ++gRefused;
-    if (gRefusal == Refusal::OtherException) throw std::runtime_error("refused");
-    throw std::bad_alloc();
+  for (Armed& armed : gArmed) {
+    std::size_t expected = size;
+    if (size != 0 && armed.size.compare_exchange_strong(expected, 0)) {
+      ++gRefused;
+      if (armed.how == Refusal::OtherException) throw std::runtime_error("refused");
+      throw std::bad_alloc();
+    }
   }
   void* p = std::malloc(size ? size : 1);
   if (p == nullptr) throw std::bad_alloc();
@@ -154,26 +165,56 @@ TEST(BmpWriteFallback, WriteFailuresAreStickyOnEveryPath) {
   EXPECT_EQ(ReadBytes(target).size(), 54u + 9u);
 }
 
+// The converting loaders ask for one buffer of several rows (all three rows of
+// 1004 bytes here); refused, they make do with one row; only when that is
+// refused too does the load fail, by the kind of that refusal.
 TEST(BmpReadFailures, RowBufferThatCannotBeHad) {
   Layout l;
-  l.width = 1001;  // rows of 1004 bytes, a size nothing else here asks for
+  l.width = 1001;  // rows of 1004 bytes, sizes nothing else here asks for
   l.height = 3;
   l.bits = 8;
+  const std::size_t row = 1004, allRows = 3 * 1004;
   std::vector<unsigned char> palette = RandomBytes(1024, 1), rows = RandomBytes(1004 * 3, 2);
+  const std::vector<unsigned char> file = BuildFile(l, palette, rows);
   const std::string path = testing_support::TempPath("rowbuffer.bmp");
-  WriteBytes(path, BuildFile(l, palette, rows));
-  const std::pair<Refusal, int> cases[] = {{Refusal::BadAlloc, ERR_MEMORY}, {Refusal::OtherException, ERR_UNEXPECTED}};
-  for (const auto& c : cases) {
-    RefuseNextAllocation(1004, c.first);
+  const std::vector<unsigned char> whole = testing_support::PixelMemory(*LoadMemory(l, palette, rows, 3));
+  const std::size_t stride = whole.size() / 4;  // three rows and the spare row
+
+  // One row at a time gives the same image; and when the file is cut inside
+  // the second row, the first row alone.
+  std::vector<unsigned char> firstRowOnly(whole.size(), 0);
+  std::copy_n(whole.begin(), stride, firstRowOnly.begin());
+  for (Refusal how : {Refusal::BadAlloc, Refusal::OtherException}) {
+    for (bool cut : {false, true}) {
+      WriteBytes(path, cut ? std::vector<unsigned char>(file.begin(), file.end() - 1004 - 500) : file);
+      RefuseNextAllocation(allRows, how);
+      ImagePtr img = LoadFile(path, 3);
+      EXPECT_EQ(gRefused, 1);
+      EXPECT_EQ(img->ErrorCode, cut ? ERR_FILE_READ : ERR_NONE);
+      EXPECT_TRUE(testing_support::PixelMemory(*img) == (cut ? firstRowOnly : whole)) << "cut " << cut;
+      EXPECT_EQ(shim::OpenFiles(), 0);
+    }
+  }
+
+  WriteBytes(path, file);
+  struct Case {
+    Refusal allRowsHow, rowHow;
+    int code;
+  };
+  const Case cases[] = {{Refusal::BadAlloc, Refusal::BadAlloc, ERR_MEMORY},
+                        {Refusal::BadAlloc, Refusal::OtherException, ERR_UNEXPECTED},
+                        {Refusal::OtherException, Refusal::BadAlloc, ERR_MEMORY}};
+  for (const Case& c : cases) {
+    RefuseNextAllocations(allRows, c.allRowsHow, row, c.rowHow);
     ImagePtr img = LoadFile(path, 3);
-    EXPECT_EQ(gRefused, 1);
-    EXPECT_EQ(img->ErrorCode, c.second);
+    EXPECT_EQ(gRefused, 2);
+    EXPECT_EQ(img->ErrorCode, c.code);
     ASSERT_NE(img->hBitmap, nullptr);
     EXPECT_TRUE(AllZero(*img));
     EXPECT_EQ(shim::OpenFiles(), 0);
   }
   // From memory no row buffer is needed.
-  RefuseNextAllocation(1004, Refusal::BadAlloc);
+  RefuseNextAllocations(allRows, Refusal::BadAlloc, row, Refusal::BadAlloc);
   ImagePtr fromMemory = LoadMemory(l, palette, rows, 3);
   EXPECT_EQ(fromMemory->ErrorCode, ERR_NONE);
   EXPECT_EQ(gRefused, 0);

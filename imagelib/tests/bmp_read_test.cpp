@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
@@ -353,6 +354,110 @@ TEST(BmpRead, MemoryConstructorChecksTheHeaderToo) {
   ImagePtr noPalette = LoadMemory(l8, none, rows, 3);
   EXPECT_EQ(noPalette->ErrorCode, ERR_UNSUPPORTED_COMMAND);
   EXPECT_TRUE(AllZero(*noPalette));
+}
+
+// The image memory (all rows and the spare row) that a load of the whole
+// source gives, from the reference decoder: pixels where they belong, zero
+// filler, except that 24- and 32-bit rows going into an image of their own
+// depth are copied whole, filler included.
+std::vector<unsigned char> DecodedMemory(const Layout& l, const std::vector<unsigned char>& palette,
+                                         const std::vector<unsigned char>& rows, int colorType) {
+  const std::size_t bpp = static_cast<std::size_t>(ImageBits(colorType, l.bits) / 8);
+  const std::size_t w = static_cast<std::size_t>(l.width), h = Rows(l);
+  const std::size_t stride = (w * bpp + 3) & ~std::size_t{3};
+  std::vector<unsigned char> mem(stride * (h + 1), 0);
+  for (std::size_t r = 0; r < h; ++r) {  // memory row r, 0 = bottom
+    unsigned char* out = mem.data() + r * stride;
+    if (bpp * 8 == l.bits) {
+      const std::size_t stored = l.height > 0 ? r : h - 1 - r;
+      std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>(stored * stride), stride, out);
+      continue;
+    }
+    for (std::size_t x = 0; x < w; ++x) {
+      const auto p = ReferencePixel(l, palette, rows, static_cast<long>(x), static_cast<long>(h - 1 - r));
+      std::copy_n(p.begin(), bpp, out + x * bpp);
+    }
+  }
+  return mem;
+}
+
+// Files cut short inside and between the runs of rows that one read takes, in
+// both row orders, with and without a gap before bfOffBits: the image holds
+// every stored row before the cut exactly and nothing of the rows from the
+// cut on; the load reports ERR_FILE_READ unless the file is whole.
+TEST(BmpRead, CutsInsideMultiRowReadsKeepExactlyTheWholeRowsBefore) {
+  struct Source {
+    unsigned bits;
+    int width;
+    int rows;
+    int colorType;
+  };
+  const Source sources[] = {
+      {8, 1000, 150, 3},  // rows of 1000 bytes, several reads of many rows
+      {4, 1999, 130, 4},  // odd width
+      {24, 700, 80, 4},
+      {32, 600, 70, 3},
+      {24, 701, 80, 3},   // copied straight, filler included
+      {32, 600, 70, 4},
+      {24, 22000, 3, 4},  // one row is more than one read's worth
+  };
+  const std::string path = testing_support::TempPath("cut-runs.bmp");
+  std::uint32_t seed = 70;
+  for (const Source& s : sources) {
+    for (int sign : {1, -1}) {
+      for (std::uint32_t gap : {0u, 7u}) {
+        Layout l;
+        l.width = s.width;
+        l.height = sign * s.rows;
+        l.bits = static_cast<std::uint16_t>(s.bits);
+        l.gap = gap;
+        const std::size_t rb = RowSize(s.bits, s.width);
+        const std::size_t count = static_cast<std::size_t>(s.rows);
+        std::vector<unsigned char> palette = RandomBytes(PaletteSize(s.bits), ++seed);
+        std::vector<unsigned char> rows = RandomBytes(rb * count, ++seed);
+        const std::vector<unsigned char> file = BuildFile(l, palette, rows);
+        const std::vector<unsigned char> whole = DecodedMemory(l, palette, rows, s.colorType);
+        const std::size_t stride = whole.size() / (count + 1);
+
+        // Cut points counted from the first pixel byte; the reads take 64 KiB
+        // of whole rows (at least one row) at a time.
+        const std::size_t perRead = std::max<std::size_t>(1, 65536 / rb);
+        const std::size_t full = rb * count;
+        std::vector<std::ptrdiff_t> cuts = {0,
+                                            static_cast<std::ptrdiff_t>(rb / 2),
+                                            static_cast<std::ptrdiff_t>(3 * rb),
+                                            static_cast<std::ptrdiff_t>(perRead * rb - 1),
+                                            static_cast<std::ptrdiff_t>(perRead * rb),
+                                            static_cast<std::ptrdiff_t>((perRead + 1) * rb + rb / 3),
+                                            static_cast<std::ptrdiff_t>(full - 1),
+                                            static_cast<std::ptrdiff_t>(full)};
+        if (gap > 0) cuts.push_back(-3);  // inside the gap: no row at all
+        for (std::ptrdiff_t cut : cuts) {
+          if (cut > static_cast<std::ptrdiff_t>(full)) continue;
+          const std::string what = std::to_string(s.bits) + " bits, " + std::to_string(s.width) + " x " +
+                                   std::to_string(l.height) + ", gap " + std::to_string(gap) + ", cut at " +
+                                   std::to_string(cut);
+          const std::size_t kept = cut < 0 ? 0 : static_cast<std::size_t>(cut) / rb;
+          WriteBytes(path, Truncated(file, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(OffBits(l)) + cut)));
+          ImagePtr img = LoadFile(path, s.colorType);
+          ASSERT_EQ(img->ErrorCode, kept == count ? ERR_NONE : ERR_FILE_READ) << what;
+          std::vector<unsigned char> want = whole;
+          for (std::size_t r = 0; r < count; ++r) {
+            const std::size_t stored = l.height > 0 ? r : count - 1 - r;
+            if (stored >= kept) std::fill_n(want.begin() + static_cast<std::ptrdiff_t>(r * stride), stride, 0);
+          }
+          const std::vector<unsigned char> got = testing_support::PixelMemory(*img);
+          ASSERT_EQ(got.size(), want.size()) << what;
+          const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
+          if (diff.first != got.end()) {
+            const std::size_t at = static_cast<std::size_t>(diff.first - got.begin());
+            ADD_FAILURE() << what << ": " << kept << " rows kept, memory row " << at / stride << " byte "
+                          << at % stride << " is " << int{*diff.first} << ", not " << int{*diff.second};
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
