@@ -1,5 +1,7 @@
 #include "e2e_support.h"
 
+#include "WideText.h"
+
 #include <cstdio>
 #include <sstream>
 
@@ -95,14 +97,7 @@ std::wstring ProgramDir() {
 
 std::wstring AssetDir() { return ProgramDir() + L"\\e2e-assets"; }
 
-std::wstring FromCp932(const char* text) {
-  int n = MultiByteToWideChar(932, 0, text, -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, text, -1, &out[0], n);
-  out.resize(static_cast<size_t>(n - 1));
-  return out;
-}
+std::wstring FromCp932(const char* text) { return horlin::WideFromCp932(text); }
 
 std::string ToAnsi(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
