@@ -1,6 +1,6 @@
 #!/bin/bash
 # Installs what is missing, builds every configuration and runs every suite:
-# native, native with AddressSanitizer/UndefinedBehaviorSanitizer, the Windows
+# native, native with AddressSanitizer/UndefinedBehaviorSanitizer, both Windows
 # builds under Wine in a virtual X display, a bounded fuzzing run and a
 # benchmark smoke run. Exits non-zero if anything failed.
 set -uo pipefail
@@ -56,6 +56,9 @@ sleep 1
 export DISPLAY=":$display_num"
 step "tests mingw-i686 (Wine)" ctest --preset mingw-i686 --timeout 600
 WINEPREFIX="$root/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null
+# The 64-bit build runs the same suites, the end-to-end ones included.
+step "tests mingw-x86_64 (Wine)" ctest --preset mingw-x86_64 --timeout 600
+WINEPREFIX="$root/build/mingw-x86_64/wineprefix" wineserver -k 2>/dev/null
 
 if [ -x "$root/scripts/fuzz.sh" ]; then
   step "fuzzing ${fuzz_seconds}s" "$root/scripts/fuzz.sh" "$fuzz_seconds"
