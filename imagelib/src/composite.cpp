@@ -308,11 +308,12 @@ inline int AlphasEqual(__m128i src, __m128i value) { return _mm_movemask_epi8(_m
 #endif
 
 #if defined(PIXOLAN_SHUFFLE_LOOPS) && defined(__SSE2__)
-// Blocks of a 32-bit source over the destination at T = 0 for processors
-// with byte shuffles (16 bytes) or 32-byte registers. Each function takes
-// the row from pixel i on, blends whole blocks and leaves sp, dp and i at
-// the first pixel it did not blend; the caller's narrower loops finish the
-// row. Nothing is read or written beyond the block's own pixels.
+// Blocks of a 32-bit source over the destination at T = 0, and of the
+// alpha-keeping 24- to 32-bit copy, for processors with byte shuffles (16
+// bytes) or 32-byte registers. Each function takes the row from pixel i on,
+// handles whole blocks and leaves sp, dp and i at the first pixel it did not
+// handle; the caller's narrower loops finish the row. Nothing is read or
+// written beyond the block's own pixels.
 
 // Shuffle patterns that widen bytes to 16-bit lanes (index 0x80 gives 0).
 // Sixteen pixels blend as 48 channel bytes in six groups of eight; group k
@@ -371,6 +372,108 @@ PIXOLAN_TARGET_SSSE3 void OverShuffled32On24(const Byte*& sp, Byte*& dp, long& i
     _mm_storeu_si128(to, _mm_packus_epi16(o0, o1));
     _mm_storeu_si128(to + 1, _mm_packus_epi16(o2, o3));
     _mm_storeu_si128(to + 2, _mm_packus_epi16(o4, o5));
+  }
+}
+
+// Four 32-bit source pixels over four destination pixels at T = 0 with one
+// multiply-add per eight channels. With d' = d - 128 and s' = s - 128 as
+// signed bytes, d * sa + s * (255 - sa) = d' * sa + s' * (255 - sa) + 32640,
+// and the signed sum lies in -32640..32385, so the multiply-add never
+// saturates; adding 32768 (flipping the top bit) gives the sum + 128 that
+// Over16 rounds, and the same multiply by 257 gives the same bytes. The
+// source's alpha lanes count as 0 (s' = -128), so a destination alpha
+// becomes R(256 * a * sa).
+alignas(16) constexpr char kPixelAlphaBytes[2][16] = {{3, 3, 3, 3, 3, 3, 3, 3, 7, 7, 7, 7, 7, 7, 7, 7},
+                                                      {11, 11, 11, 11, 11, 11, 11, 11, 15, 15, 15, 15, 15, 15, 15, 15}};
+
+PIXOLAN_TARGET_SSSE3 inline __m128i OverShuffled4(__m128i s, __m128i d, __m128i aLo, __m128i aHi) {
+  const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i sBias = _mm_set1_epi32(0x7F808080), dBias = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i invert = _mm_set1_epi16(static_cast<short>(0xFF00)), top = _mm_set1_epi16(static_cast<short>(0x8000));
+  const __m128i c257 = _mm_set1_epi16(257);
+  // Colours c - 128; the alpha byte 255 ^ 0x7F = 0x80 stands for 0 - 128.
+  const __m128i sb = _mm_xor_si128(_mm_or_si128(s, alphaBytes), sBias);
+  const __m128i db = _mm_xor_si128(d, dBias);
+  // Weights (sa, 255 - sa) beside the channel pairs (d', s').
+  const __m128i wLo = _mm_xor_si128(_mm_shuffle_epi8(s, aLo), invert);
+  const __m128i wHi = _mm_xor_si128(_mm_shuffle_epi8(s, aHi), invert);
+  const __m128i lo = _mm_xor_si128(_mm_maddubs_epi16(wLo, _mm_unpacklo_epi8(db, sb)), top);
+  const __m128i hi = _mm_xor_si128(_mm_maddubs_epi16(wHi, _mm_unpackhi_epi8(db, sb)), top);
+  return _mm_packus_epi16(_mm_mulhi_epu16(lo, c257), _mm_mulhi_epu16(hi, c257));
+}
+
+// 32-bit source onto 32 bits, 8 pixels at a time in two 16-byte registers,
+// for processors with byte shuffles but without 32-byte registers. A block
+// whose pixels are all invisible is skipped, one whose pixels are all opaque
+// is copied, as in the 32-byte loop.
+PIXOLAN_TARGET_SSSE3 void OverShuffled32On32(const Byte*& spRef, Byte*& dpRef, long& iRef, long cols) {
+  const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi32(-1);
+  const __m128i aLo = Pattern(kPixelAlphaBytes[0]), aHi = Pattern(kPixelAlphaBytes[1]);
+  // Local copies: pixel stores could alias the references, which would make
+  // the compiler reload them after every store.
+  const Byte* sp = spRef;
+  Byte* dp = dpRef;
+  long i = iRef;
+  for (; cols - i >= 8; i += 8, sp += 32, dp += 32) {
+    const __m128i* from = reinterpret_cast<const __m128i*>(sp);
+    __m128i* to = reinterpret_cast<__m128i*>(dp);
+    const __m128i s0 = _mm_loadu_si128(from), s1 = _mm_loadu_si128(from + 1);
+    if (AlphasEqual(_mm_and_si128(s0, s1), ones) == kAlphaBits) continue;
+    if (AlphasEqual(_mm_or_si128(s0, s1), zero) == kAlphaBits) {
+      _mm_storeu_si128(to, s0);
+      _mm_storeu_si128(to + 1, s1);
+      continue;
+    }
+    const __m128i d0 = _mm_loadu_si128(to), d1 = _mm_loadu_si128(to + 1);
+    _mm_storeu_si128(to, OverShuffled4(s0, d0, aLo, aHi));
+    _mm_storeu_si128(to + 1, OverShuffled4(s1, d1, aLo, aHi));
+  }
+  spRef = sp;
+  dpRef = dp;
+  iRef = i;
+}
+
+// 24-bit source into 32 bits keeping the destination's alpha bytes, 16
+// pixels (three whole source registers) at a time: each run of four source
+// pixels is shuffled into the colour bytes of four lanes, with 0 in the alpha
+// bytes, and merged with the destination's alpha.
+alignas(16) constexpr char kSpread24[2][16] = {{0, 1, 2, kZ, 3, 4, 5, kZ, 6, 7, 8, kZ, 9, 10, 11, kZ},
+                                               {4, 5, 6, kZ, 7, 8, 9, kZ, 10, 11, 12, kZ, 13, 14, 15, kZ}};
+
+inline void StoreKeepingAlpha(Byte* to, __m128i colours, __m128i alpha) {
+  __m128i* p = reinterpret_cast<__m128i*>(to);
+  _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p), alpha), colours));
+}
+
+PIXOLAN_TARGET_SSSE3 void CopyShuffled24To32KeepingAlpha(const Byte*& spRef, Byte*& dpRef, long& iRef, long cols) {
+  const __m128i first = Pattern(kSpread24[0]), last = Pattern(kSpread24[1]);
+  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const Byte* sp = spRef;  // local copies, as above
+  Byte* dp = dpRef;
+  long i = iRef;
+  for (; cols - i >= 16; i += 16, sp += 48, dp += 64) {
+    const __m128i* from = reinterpret_cast<const __m128i*>(sp);
+    const __m128i v0 = _mm_loadu_si128(from), v1 = _mm_loadu_si128(from + 1), v2 = _mm_loadu_si128(from + 2);
+    StoreKeepingAlpha(dp, _mm_shuffle_epi8(v0, first), alpha);                                // bytes 0..11
+    StoreKeepingAlpha(dp + 16, _mm_shuffle_epi8(_mm_alignr_epi8(v1, v0, 12), first), alpha);  // 12..23
+    StoreKeepingAlpha(dp + 32, _mm_shuffle_epi8(_mm_alignr_epi8(v2, v1, 8), first), alpha);   // 24..35
+    StoreKeepingAlpha(dp + 48, _mm_shuffle_epi8(v2, last), alpha);                            // 36..47
+  }
+  spRef = sp;
+  dpRef = dp;
+  iRef = i;
+}
+
+// The rows of that copy: shuffled blocks first, the row loop for the rest.
+void CopyShuffled24To32KeepingAlphaRows(Transfer t) {
+  const Byte* s = t.src;
+  Byte* d = t.dst;
+  for (long j = 0; j < t.rows; ++j, s -= t.srcStride, d -= t.dstStride) {
+    const Byte* sp = s;
+    Byte* dp = d;
+    long i = 0;
+    CopyShuffled24To32KeepingAlpha(sp, dp, i, t.cols);
+    CopyRow<3, 4, KEEP_ALPHA>(sp, dp, t.cols - i);
   }
 }
 
@@ -532,6 +635,7 @@ void Put32Rows(Transfer t, std::uint32_t T) {
         OverWide32On24(sp, dp, i, t.cols);
     }
     if constexpr (NoGlobalTransparency && Width != kBaseline && DB == 3) OverShuffled32On24(sp, dp, i, t.cols);
+    if constexpr (NoGlobalTransparency && Width == kShuffle && DB == 4) OverShuffled32On32(sp, dp, i, t.cols);
 #endif
 #if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
     if constexpr (NoGlobalTransparency) {
@@ -649,6 +753,15 @@ const PutFn kOverLoops[2][3] = {
 
 Wider WidestBlocks() { return HasWideShuffle() ? kWide : HasByteShuffle() ? kShuffle : kBaseline; }
 
+// The masked copy's loop for one depth pair and mask; a 24-bit source into
+// 32 bits that keeps only the alpha bytes has a shuffled loop as well.
+RowsFn CopyLoop(bool src32, bool dst32, unsigned mask) {
+#if defined(PIXOLAN_SHUFFLE_LOOPS) && defined(__SSE2__)
+  if (!src32 && dst32 && mask == KEEP_ALPHA && HasByteShuffle()) return &CopyShuffled24To32KeepingAlphaRows;
+#endif
+  return kCopyLoops[src32][dst32][mask];
+}
+
 }  // namespace
 
 int ZEMADisplayFCDIB::CopyImage(ZEMADisplayFCDIB* Source, int KeepMask) {
@@ -663,7 +776,7 @@ int ZEMADisplayFCDIB::CopyImage(ZEMADisplayFCDIB* Source, int KeepMask) {
   if (!PlaceTransfer(*Source, Source->ViewOrigin.x, Source->ViewOrigin.y, Source->ViewSize.cx,
                      Source->ViewSize.cy, *this, ViewOrigin.x, ViewOrigin.y, t))
     return ErrorCode;
-  kCopyLoops[BytesPerPixel(*Source) == 4][BytesPerPixel(*this) == 4][mask](t);
+  CopyLoop(BytesPerPixel(*Source) == 4, BytesPerPixel(*this) == 4, mask)(t);
   return ErrorCode;
 }
 
