@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs what is missing, builds every configuration and runs every suite:
-# native, native with AddressSanitizer/UndefinedBehaviorSanitizer, both Windows
+# native, native with AddressSanitizer/UndefinedBehaviorSanitizer, the plain
+# pixel loops without vector code, both Windows
 # builds under Wine in a virtual X display, a bounded fuzzing run and a
 # benchmark smoke run. Exits non-zero if anything failed.
 set -uo pipefail
@@ -35,7 +36,7 @@ configure_build() {  # configure_build PRESET
 }
 
 mkdir -p build
-for preset in native native-asan mingw-i686 mingw-x86_64; do
+for preset in native native-asan native-portable mingw-i686 mingw-x86_64; do
   step "build $preset" configure_build "$preset"
 done
 
@@ -43,8 +44,15 @@ step "tests native" ctest --preset native -j "$jobs"
 # The same build with the run-time choice of wider vector loops turned off.
 step "tests native, baseline vector loops" env PIXOLAN_SIMD=baseline ctest --preset native -j "$jobs" -L pixel
 step "tests native, 16-byte shuffle loops" env PIXOLAN_SIMD=ssse3 ctest --preset native -j "$jobs" -L pixel
-step "tests native-asan" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --preset native-asan -j "$jobs"
+sanitizer_env=(env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1)
+step "tests native-asan" "${sanitizer_env[@]}" ctest --preset native-asan -j "$jobs"
+# The sanitizers watch each width of vector loop, and the plain loops run in a
+# build that has no vector code at all.
+step "tests native-asan, 16-byte shuffle loops" "${sanitizer_env[@]}" PIXOLAN_SIMD=ssse3 \
+  ctest --preset native-asan -j "$jobs" -L pixel
+step "tests native-asan, baseline vector loops" "${sanitizer_env[@]}" PIXOLAN_SIMD=baseline \
+  ctest --preset native-asan -j "$jobs" -L pixel
+step "tests native-portable (plain loops)" ctest --preset native-portable -j "$jobs" -L pixel
 
 # The Windows suites run under Wine in a virtual display of their own.
 display_num=$((90 + RANDOM % 100))
