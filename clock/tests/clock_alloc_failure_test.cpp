@@ -21,26 +21,10 @@ void* Allocate(std::size_t n) {
   throw std::bad_alloc();
 }
 
-void* AllocateOrNull(std::size_t n) noexcept {
-  try {
-    return Allocate(n);
-  } catch (...) {
-    return nullptr;
-  }
-}
 
 }  // namespace
 
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return AllocateOrNull(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return AllocateOrNull(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "replace_new.h"
 
 namespace {
 

@@ -34,22 +34,7 @@ void* Allocate(std::size_t n) {
 
 }  // namespace
 
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(n);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t n, const std::nothrow_t& tag) noexcept { return operator new(n, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "replace_new.h"
 
 namespace {
 
