@@ -1,33 +1,43 @@
 #!/bin/bash
-# Installs the Debian packages the project needs, only those missing.
-# Usage: scripts/deps.sh [build|run|all]   (default: all)
+# Installs the Debian packages the project needs, only those missing. This is
+# the project's one package list; the other scripts call it.
+# Usage: scripts/deps.sh [run|all]   (default: all)
+#   run  what scripts/run.sh needs: the Windows build and Wine
+#   all  everything scripts/test.sh needs as well
+# wine32 (and with it the i386 architecture) is installed only where the host
+# runs 32-bit code; see host_runs_32bit in lib.sh.
 set -euo pipefail
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
 
-run_pkgs=(cmake ninja-build g++ g++-mingw-w64-i686 wine wine32 xvfb xauth x11-utils imagemagick)
-build_pkgs=(googletest libgtest-dev g++-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev
-            libfreetype-dev pkg-config fonts-ipaexfont-gothic libbenchmark-dev libpixman-1-dev libstb-dev)
+# Building the Windows programs and running them under Wine in a virtual display.
+run_pkgs=(cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
+          wine wine64 xvfb xauth x11-utils imagemagick fonts-ipaexfont-gothic)
+# The native builds, the analysers, the artwork generator, fuzzing and the benchmarks.
+build_pkgs=(libgtest-dev clang libclang-rt-14-dev clang-format clang-tidy
+            libfreetype-dev pkg-config libbenchmark-dev libpixman-1-dev libstb-dev python3)
 case "${1:-all}" in
   run) want=("${run_pkgs[@]}") ;;
-  *) want=("${run_pkgs[@]}" "${build_pkgs[@]}") ;;
+  all) want=("${run_pkgs[@]}" "${build_pkgs[@]}") ;;
+  *) echo "usage: scripts/deps.sh [run|all]" >&2; exit 2 ;;
 esac
+i386=0
+if host_runs_32bit; then
+  want+=(wine32:i386)
+  i386=1
+fi
 
 missing=()
 for p in "${want[@]}"; do
-  arch_p="$p"
-  [ "$p" = wine32 ] && arch_p="wine32:i386"
-  dpkg-query -W -f='${Status}' "$arch_p" 2>/dev/null | grep -q "install ok installed" || missing+=("$arch_p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO=sudo
-else
-  SUDO=
+sudo=
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+if [ "$i386" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
 fi
-# wine32 comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-fi
-$SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

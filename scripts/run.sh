@@ -1,5 +1,6 @@
 #!/bin/bash
-# Builds the clock for 32-bit Windows and runs it under Wine.
+# Builds the clock for Windows and runs it under Wine: the 32-bit build where
+# this host runs 32-bit code, else the 64-bit build.
 #
 #   scripts/run.sh          with DISPLAY set: the clock runs on that display
 #                           until it is closed (right-click, last menu item)
@@ -12,47 +13,36 @@
 #
 # The clock runs in <build>/run, which holds its data files; it writes its
 # settings file KL_Env.cfg there itself. HORLIN_BUILD_DIR picks another build
-# folder (default build/mingw-i686).
+# folder of the same kind (default build/mingw-i686 or build/mingw-x86_64).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${HORLIN_BUILD_DIR:-$root/build/mingw-i686}"
+# shellcheck source=lib.sh
+. "$root/scripts/lib.sh"
 docs=0
 [ "${1:-}" = "--docs" ] && docs=1
 
-install_missing() {
-  local want=(cmake ninja-build g++-mingw-w64-i686 googletest wine wine32:i386 xvfb xauth imagemagick
-              fonts-ipaexfont-gothic)
-  local missing=() p
-  for p in "${want[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "run.sh: installing ${missing[*]}"
-  local sudo=
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  # wine32 comes from the i386 architecture.
-  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-}
+"$root/scripts/deps.sh" run
 
-build_clock() {
-  if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" --preset mingw-i686 >/dev/null
-  fi
-  # The program, the image library it loads and the control tool used below.
-  cmake --build "$build" --target Horlin pixolan horlin_ctl
-}
-
-install_missing
-build_clock
+if host_runs_32bit; then
+  preset=mingw-i686
+  echo "run.sh: using the 32-bit build ($preset)"
+else
+  preset=mingw-x86_64
+  echo "run.sh: using the 64-bit build ($preset): $HORLIN_NO_32BIT_REASON"
+fi
+build="${HORLIN_BUILD_DIR:-$root/build/$preset}"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" --preset "$preset" >/dev/null
+fi
+# The program, the image library it loads and the control tool used below.
+cmake --build "$build" --target Horlin pixolan horlin_ctl
 
 run="$build/run"
 mkdir -p "$run"
 cp "$root/assets/KL_Face.bmp" "$root/assets/KL_Figs.dat" "$run/"
-wine_exec="$root/scripts/wine-exec.sh"  # the build's own Wine prefix, set up for a bare X server
+wine_environment "$build"
 clock_exe="$build/bin/Horlin.exe"
-ctl() { "$wine_exec" "$build/bin/horlin_ctl.exe" "$@" | tr -d '\r'; }
+ctl() { wine_run "$build/bin/horlin_ctl.exe" "$@" | tr -d '\r'; }
 
 # Wine's menu and dialog fonts fall back to "MS UI Gothic" for Japanese; let a
 # Japanese font installed here stand in for it, or the texts show as boxes.
@@ -60,37 +50,28 @@ japanese_font() {
   local family
   family="$(fc-list :lang=ja family 2>/dev/null | head -n1 | cut -d, -f1)"
   [ -n "$family" ] || return 0
-  ctl wait 0 >/dev/null 2>&1 || true  # creates the prefix on first use
-  WINEPREFIX="$build/wineprefix" WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+  prepare_wine_prefix
+  WINELOADER="$HORLIN_WINE_DIR/wine64" "$HORLIN_WINE_DIR/wine64" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
     /v 'MS UI Gothic' /t REG_SZ /d "$family" /f >/dev/null 2>&1 || true
 }
 
 if [ -n "${DISPLAY:-}" ] && [ "$docs" -eq 0 ]; then
   japanese_font
   cd "$run"
-  exec "$wine_exec" "$clock_exe"
+  exec "$root/scripts/wine-exec.sh" "$clock_exe"
 fi
 
-# A virtual display of our own; Xvfb tells its number through descriptor 3.
-xvfb_pid=
 clock_pid=
 cleanup() {
   [ -n "$clock_pid" ] && kill "$clock_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_virtual_display
 }
 trap cleanup EXIT
-display_file="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$display_file" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(cat "$display_file")"
-rm -f "$display_file"
+start_virtual_display
 
 japanese_font
-(cd "$run" && exec "$wine_exec" "$clock_exe") &
+loader="$(wine_loader_for "$clock_exe")"
+(cd "$run" && WINELOADER="$loader" exec "$loader" "$clock_exe") &
 clock_pid=$!
 # The first run creates the Wine prefix, which takes a while.
 read -r left top right bottom < <(ctl wait 120) || { echo "run.sh: the clock window did not appear"; exit 1; }
