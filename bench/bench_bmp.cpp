@@ -34,19 +34,19 @@ std::string WriteBmp(Extent e, int bits) {
   std::vector<unsigned char> file;
   Put16(file, 0x4D42);  // "BM"
   Put32(file, static_cast<unsigned>(offBits + pixelBytes));
-  Put32(file, 0);        // reserved
+  Put32(file, 0);  // reserved
   Put32(file, offBits);
-  Put32(file, 40);       // info header size
+  Put32(file, 40);  // info header size
   Put32(file, static_cast<unsigned>(e.width));
   Put32(file, static_cast<unsigned>(e.height));  // positive: bottom row first
-  Put16(file, 1);        // planes
+  Put16(file, 1);                                // planes
   Put16(file, static_cast<unsigned>(bits));
-  Put32(file, 0);        // BI_RGB
+  Put32(file, 0);  // BI_RGB
   Put32(file, static_cast<unsigned>(pixelBytes));
-  Put32(file, 2835);     // 72 dpi
+  Put32(file, 2835);  // 72 dpi
   Put32(file, 2835);
-  Put32(file, 0);        // colours used: all
-  Put32(file, 0);        // important colours: all
+  Put32(file, 0);  // colours used: all
+  Put32(file, 0);  // important colours: all
   const std::size_t header = file.size();
   file.resize(header + paletteBytes + pixelBytes);
   FillRandom(file.data() + header, paletteBytes + pixelBytes, 40u + static_cast<unsigned>(bits));
@@ -72,7 +72,8 @@ void AddFileRow(int bits, double target) {
         ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), colorType, LANGUAGE_ENGLISH);
         benchmark::DoNotOptimize(img.Bits);
         benchmark::ClobberMemory();
-        if (img.ErrorCode != ERR_NONE) return Fail(state, "the file constructor reported " + std::to_string(img.ErrorCode));
+        if (img.ErrorCode != ERR_NONE)
+          return Fail(state, "the file constructor reported " + std::to_string(img.ErrorCode));
       }
       CountPixels(state, e.Pixels());
     });

@@ -99,8 +99,8 @@ struct ChannelMap {
 constexpr ChannelMap kSameChannels{{0, 1, 2, 3}, {false, false, false, false}};
 
 struct Difference {
-  int largest = 0;  // the largest channel difference
-  double mean = 0;  // the mean channel difference
+  int largest = 0;                // the largest channel difference
+  double mean = 0;                // the mean channel difference
   int x = 0, y = 0, channel = 0;  // where the largest one lies
 };
 // Compares the first `channels` channels of every pixel of two pictures.

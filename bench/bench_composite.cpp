@@ -54,9 +54,7 @@ void ToPeer(const ZEMADisplayFCDIB& from, unsigned char* to, bool premultiply) {
   }
 }
 
-pixman_format_code_t PeerFormat(int bytesPerPixel) {
-  return bytesPerPixel == 4 ? PIXMAN_a8r8g8b8 : PIXMAN_r8g8b8;
-}
+pixman_format_code_t PeerFormat(int bytesPerPixel) { return bytesPerPixel == 4 ? PIXMAN_a8r8g8b8 : PIXMAN_r8g8b8; }
 
 // One PutImage row: source and destination of both sides, same pixels.
 struct BlendInputs {
@@ -98,8 +96,8 @@ struct BlendInputs {
 
   int Ours() { return dst->PutImage(src.get(), transparency, 1); }
   void Peer() {
-    pixman_image_composite32(PIXMAN_OP_OVER, peerSrc->get(), peerMask, peerDst->get(), 0, 0, 0, 0, 0, 0,
-                             size.width, size.height);
+    pixman_image_composite32(PIXMAN_OP_OVER, peerSrc->get(), peerMask, peerDst->get(), 0, 0, 0, 0, 0, 0, size.width,
+                             size.height);
   }
   // Both destinations after one blend each, in our convention.
   Difference Agreement() const {
@@ -169,9 +167,8 @@ void AddCopyRow(const std::string& row, int srcBpp, int dstBpp, bool blt, int ke
       }
       CountPixels(state, e.Pixels());
     });
-    AddPeer(row, "memcpy", SizeName(e), target, [=](benchmark::State& state) {
-      MemcpyLoop(state, StrideOf(e.width, dstBpp) * e.height, e.Pixels());
-    });
+    AddPeer(row, "memcpy", SizeName(e), target,
+            [=](benchmark::State& state) { MemcpyLoop(state, StrideOf(e.width, dstBpp) * e.height, e.Pixels()); });
   }
 }
 
@@ -215,7 +212,8 @@ void AddEraseRow(const std::string& row, int bpp, bool withPixmanPeer) {
     // bits per pixel), so its fill is a SRC composite of a solid colour.
     AddPeer(row, "pixman_src_solid", SizeName(e), 5.0, [=](benchmark::State& state) {
       PeerImage dst(PeerFormat(bpp), e, StrideOf(e.width, bpp));
-      const pixman_color_t c = {static_cast<std::uint16_t>(colour.Red * 257), static_cast<std::uint16_t>(colour.Green * 257),
+      const pixman_color_t c = {static_cast<std::uint16_t>(colour.Red * 257),
+                                static_cast<std::uint16_t>(colour.Green * 257),
                                 static_cast<std::uint16_t>(colour.Blue * 257), 0xFFFF};
       pixman_image_t* solid = pixman_image_create_solid_fill(&c);
       if (!dst.get() || !solid) {
@@ -229,7 +227,8 @@ void AddEraseRow(const std::string& row, int bpp, bool withPixmanPeer) {
       std::vector<unsigned char> expected(StrideOf(e.width, bpp) * e.height);
       FillByRows(expected.data(), e, StrideOf(e.width, bpp), bpp, bytes);
       const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(StrideOf(e.width, bpp));
-      const Difference d = Compare(PixelPlane{expected.data(), stride, bpp}, PixelPlane{dst.bytes(), stride, bpp}, e, 3);
+      const Difference d =
+          Compare(PixelPlane{expected.data(), stride, bpp}, PixelPlane{dst.bytes(), stride, bpp}, e, 3);
       if (d.largest != 0) {
         pixman_image_unref(solid);
         return Fail(state, "pixman's fill left other colours: " + Describe(d));

@@ -68,8 +68,8 @@ void AddScaling(const Scaling& s, int bpp) {
   const bool whole = s.wholeRatio;
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Extent from = cases[i].first, to = cases[i].second;
-    const std::string row = "StretchImage_" + std::to_string(bpp * 8) + "_" + s.what + "_" + SizeName(from) +
-                            "_to_" + SizeName(to);
+    const std::string row =
+        "StretchImage_" + std::to_string(bpp * 8) + "_" + s.what + "_" + SizeName(from) + "_to_" + SizeName(to);
     // Rows of the first case go with the 1920 x 1080 table, of the second
     // with the 256 x 256 one.
     const std::string size = SmokeMode() ? SizeName(to) : i == 0 ? "1920x1080" : "256x256";
@@ -90,8 +90,8 @@ void AddScaling(const Scaling& s, int bpp) {
       const int code = in.Ours();
       if (!in.Peer()) return Fail(state, "stbir_resize_uint8_generic failed");
       const Difference d =
-          Compare(MemoryOrder(*in.dst), PixelPlane{in.peerOut.data(), static_cast<std::ptrdiff_t>(Stride(*in.dst)), bpp},
-                  to, bpp);
+          Compare(MemoryOrder(*in.dst),
+                  PixelPlane{in.peerOut.data(), static_cast<std::ptrdiff_t>(Stride(*in.dst)), bpp}, to, bpp);
       const bool agree = whole ? d.largest <= kExactTolerance : d.largest <= kLooseTolerance && d.mean <= kLooseMean;
       if (code != ERR_NONE || !agree)
         return Fail(state, "StretchImage (code " + std::to_string(code) + ") and stb disagree: " + Describe(d));

@@ -61,29 +61,32 @@ void AddInPlaceRow(const std::string& row, int bpp, double target, Operation op,
       }
       CountPixels(state, e.Pixels());
     });
-    AddPeer(row, "memcpy", SizeName(e), target, [=](benchmark::State& state) {
-      MemcpyLoop(state, StrideOf(e.width, bpp) * e.height, e.Pixels());
-    });
+    AddPeer(row, "memcpy", SizeName(e), target,
+            [=](benchmark::State& state) { MemcpyLoop(state, StrideOf(e.width, bpp) * e.height, e.Pixels()); });
   }
 }
 
 void Register() {
   for (int bpp : {4, 3}) {
     const std::string depth = std::to_string(bpp * 8);
-    AddInPlaceRow("TurnImageUD_" + depth, bpp, 0.5, [](ZEMADisplayFCDIB& img) { return img.TurnImageUD(1); },
-                  Motion{false, true, 27});
-    AddInPlaceRow("TurnImageLR_" + depth, bpp, 0.25, [](ZEMADisplayFCDIB& img) { return img.TurnImageLR(1); },
-                  Motion{true, false, 27});
-    AddInPlaceRow("TurnImageUDLR_" + depth, bpp, 0.25, [](ZEMADisplayFCDIB& img) { return img.TurnImageUDLR(1); },
-                  Motion{true, true, 27});
+    AddInPlaceRow(
+        "TurnImageUD_" + depth, bpp, 0.5, [](ZEMADisplayFCDIB& img) { return img.TurnImageUD(1); },
+        Motion{false, true, 27});
+    AddInPlaceRow(
+        "TurnImageLR_" + depth, bpp, 0.25, [](ZEMADisplayFCDIB& img) { return img.TurnImageLR(1); },
+        Motion{true, false, 27});
+    AddInPlaceRow(
+        "TurnImageUDLR_" + depth, bpp, 0.25, [](ZEMADisplayFCDIB& img) { return img.TurnImageUDLR(1); },
+        Motion{true, true, 27});
   }
   for (int selector : {147, 228}) {
-    AddInPlaceRow("ChangeChannels_" + std::to_string(selector) + "_32", 4, 0.4,
-                  [selector](ZEMADisplayFCDIB& img) { return img.ChangeChannels(selector, 1); },
-                  Motion{false, false, selector});
+    AddInPlaceRow(
+        "ChangeChannels_" + std::to_string(selector) + "_32", 4, 0.4,
+        [selector](ZEMADisplayFCDIB& img) { return img.ChangeChannels(selector, 1); }, Motion{false, false, selector});
   }
-  AddInPlaceRow("ChangeChannels_147_24", 3, 0.4, [](ZEMADisplayFCDIB& img) { return img.ChangeChannels(147, 1); },
-                Motion{false, false, 147});
+  AddInPlaceRow(
+      "ChangeChannels_147_24", 3, 0.4, [](ZEMADisplayFCDIB& img) { return img.ChangeChannels(147, 1); },
+      Motion{false, false, 147});
 }
 
 const bool registered = AddArea(&Register);

@@ -73,15 +73,15 @@ bool SaveFace(HDC surface, HRGN shape, const std::filesystem::path& path) {
   Put32(out, 54);                         // offset of the pixel rows
   Put32(out, 40);                         // info header size
   Put32(out, kFaceWidth);
-  Put32(out, kFaceHeight);                // positive: bottom row first
-  Put16(out, 1);                          // planes
-  Put16(out, 24);                         // bits per pixel
-  Put32(out, 0);                          // BI_RGB
+  Put32(out, kFaceHeight);  // positive: bottom row first
+  Put16(out, 1);            // planes
+  Put16(out, 24);           // bits per pixel
+  Put32(out, 0);            // BI_RGB
   Put32(out, stride * kFaceHeight);
-  Put32(out, 3780);                       // 96 dpi
+  Put32(out, 3780);  // 96 dpi
   Put32(out, 3780);
-  Put32(out, 0);                          // colours used
-  Put32(out, 0);                          // important colours
+  Put32(out, 0);  // colours used
+  Put32(out, 0);  // important colours
   for (int y = kFaceHeight - 1; y >= 0; --y) {
     for (int x = 0; x < kFaceWidth; ++x) {
       const DWORD rgb = PtInRegion(shape, x, y) ? shim::GetSurfacePixel(surface, x, y) : kBackdrop;

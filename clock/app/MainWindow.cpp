@@ -61,8 +61,8 @@ MainWindow::MainWindow()
   // Created hidden; Place shows it once the clock body exists.
   try {
     std::wstring title = horlin::WideFromCp932(Title);
-    hWnd = CreateWindowExW(0, title.c_str(), title.c_str(), WS_POPUP | WS_SYSMENU, Pos.x, Pos.y, Size.cx,
-                           Size.cy, nullptr, nullptr, hInstance, this);
+    hWnd = CreateWindowExW(0, title.c_str(), title.c_str(), WS_POPUP | WS_SYSMENU, Pos.x, Pos.y, Size.cx, Size.cy,
+                           nullptr, nullptr, hInstance, this);
   } catch (const std::bad_alloc&) {
     hWnd = nullptr;
   }

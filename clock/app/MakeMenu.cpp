@@ -23,9 +23,7 @@ void MarkCorner(MenuItem* table, int corner) {
   for (int row = 0; row < 4; ++row) table[row].Flags = row == (corner & 3) ? MF_CHECKED : MF_STRING;
 }
 
-void MarkTopmost(MenuItem* table, bool topmost) {
-  table[kMenuTopmostRow].Flags = topmost ? MF_CHECKED : MF_STRING;
-}
+void MarkTopmost(MenuItem* table, bool topmost) { table[kMenuTopmostRow].Flags = topmost ? MF_CHECKED : MF_STRING; }
 
 const char* MenuText(const MenuItem& item, int language) {
   return language == kMenuJapanese ? item.TextJapanese : item.TextEnglish;

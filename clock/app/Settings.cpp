@@ -4,9 +4,7 @@ namespace horlin {
 
 const char kEnvFile[] = "KL_Env.cfg";
 
-unsigned char EnvFromBytes(const unsigned char* bytes, std::size_t count) {
-  return count > 0 ? bytes[0] : kDefaultEnv;
-}
+unsigned char EnvFromBytes(const unsigned char* bytes, std::size_t count) { return count > 0 ? bytes[0] : kDefaultEnv; }
 
 unsigned char EnvWithCorner(unsigned char env, int corner) {
   return static_cast<unsigned char>((env & ~kEnvCorner) | (corner & kEnvCorner));

@@ -24,5 +24,4 @@ class Window {
 // message. The object arrives as the creation parameter and is stored at
 // WM_CREATE; earlier messages get the default handling. Exported under the
 // undecorated name WndProc.
-extern "C" __declspec(dllexport) LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam,
-                                                          LPARAM lParam);
+extern "C" __declspec(dllexport) LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

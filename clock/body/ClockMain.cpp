@@ -20,9 +20,7 @@ constexpr long kPixelsPerMetre = 96;
 // holds the glyph's coverage.
 constexpr int kKeepCoverage = KEEP_ALPHA;
 
-void ShowFailure(HWND owner, const char* text) {
-  horlin::ShowMessage(owner, text, horlin::kErrorCaption, MB_OK);
-}
+void ShowFailure(HWND owner, const char* text) { horlin::ShowMessage(owner, text, horlin::kErrorCaption, MB_OK); }
 
 bool ValidLayout(int layout) { return layout >= 0 && layout < kLayoutCount; }
 
@@ -59,8 +57,8 @@ int ClockMain::LoadSkin(const char* FileName) {
     // The library takes a writable name; it only reads it.
     std::vector<char> name;
     if (FileName != nullptr) name.assign(FileName, FileName + std::strlen(FileName) + 1);
-    Skin = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, name.empty() ? nullptr : name.data(),
-                                kColor24, LANGUAGE_JAPANESE);
+    Skin = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, name.empty() ? nullptr : name.data(), kColor24,
+                                LANGUAGE_JAPANESE);
   } catch (...) {
     Skin = nullptr;
     ShowFailure(hWnd, horlin::kMsgSkinLoad);
@@ -72,8 +70,8 @@ int ClockMain::LoadSkin(const char* FileName) {
   delete Strip;
   Strip = nullptr;
   try {
-    Strip = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, kFaceWidth, kFaceHeight * kStripRows,
-                                 kColor24, kPixelsPerMetre, kPixelsPerMetre, LANGUAGE_JAPANESE);
+    Strip = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, kFaceWidth, kFaceHeight * kStripRows, kColor24,
+                                 kPixelsPerMetre, kPixelsPerMetre, LANGUAGE_JAPANESE);
   } catch (...) {
     Strip = nullptr;
     ShowFailure(hWnd, horlin::kMsgStripCreate);
@@ -112,8 +110,8 @@ int ClockMain::LoadFigures(const char* FileName) {
     // The library takes a writable palette; it only reads it.
     unsigned char palette[sizeof FigurePalette];
     std::memcpy(palette, FigurePalette, sizeof palette);
-    Figures = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeader, palette, buffer.get(),
-                                   kColor32, LANGUAGE_JAPANESE);
+    Figures = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeader, palette, buffer.get(), kColor32,
+                                   LANGUAGE_JAPANESE);
   } catch (...) {
     Figures = nullptr;
     ShowFailure(hWnd, horlin::kMsgObjectCreate);
@@ -176,8 +174,8 @@ void ClockMain::Paint(HDC hDC) {
     Strip->MoveView(0, kFaceHeight * Time.Value[i]);
     Strip->SetViewSize(TileSize[i]);
     Strip->Position = TilePos[L][i];
-    Strip->Display(hDC, static_cast<unsigned long>(Strip->Position.x),
-                   static_cast<unsigned long>(Strip->Position.y), 0, 0, SRCCOPY);
+    Strip->Display(hDC, static_cast<unsigned long>(Strip->Position.x), static_cast<unsigned long>(Strip->Position.y), 0,
+                   0, SRCCOPY);
   }
 }
 

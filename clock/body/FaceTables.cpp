@@ -2,6 +2,8 @@
 
 // Slots: 0 month tens, 1 month units, 2 separator, 3 day tens, 4 day units,
 // 5 weekday, 6 hour tens, 7 hour units, 8 colon, 9 minute tens, 10 minute units.
+// The tables keep their rows as laid out.
+// clang-format off
 const SIZE SlotSize[kSlotCount] = {
     {24, 22}, {24, 22}, {20, 22}, {24, 22}, {24, 22}, {60, 18},
     {48, 44}, {48, 44}, {20, 44}, {48, 44}, {48, 44},
@@ -69,6 +71,8 @@ const std::int32_t FigureScript[kScriptLength] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -3,            // minute units: 0-9, end
 };
 
+// clang-format on
+
 // Each outline cuts off the corner beside the weekday label.
 const POINT ShapePoints[kLayoutCount][8] = {
     {{0, 0}, {360, 0}, {360, 30}, {352, 38}, {318, 38}, {296, 60}, {0, 60}, {0, 0}},
@@ -93,9 +97,8 @@ const BITMAPINFOHEADER FigureHeader = {
 
 #define FIGURE_GREY(i) 17 * (i), 17 * (i), 17 * (i), 255 - 17 * (i)
 const unsigned char FigurePalette[16 * 4] = {
-    FIGURE_GREY(0),  FIGURE_GREY(1),  FIGURE_GREY(2),  FIGURE_GREY(3),
-    FIGURE_GREY(4),  FIGURE_GREY(5),  FIGURE_GREY(6),  FIGURE_GREY(7),
-    FIGURE_GREY(8),  FIGURE_GREY(9),  FIGURE_GREY(10), FIGURE_GREY(11),
+    FIGURE_GREY(0),  FIGURE_GREY(1),  FIGURE_GREY(2),  FIGURE_GREY(3),  FIGURE_GREY(4),  FIGURE_GREY(5),
+    FIGURE_GREY(6),  FIGURE_GREY(7),  FIGURE_GREY(8),  FIGURE_GREY(9),  FIGURE_GREY(10), FIGURE_GREY(11),
     FIGURE_GREY(12), FIGURE_GREY(13), FIGURE_GREY(14), FIGURE_GREY(15),
 };
 #undef FIGURE_GREY

@@ -12,23 +12,23 @@
 
 constexpr int kFaceWidth = 360;
 constexpr int kFaceHeight = 60;
-constexpr int kStripRows = 10;        // Strip is kStripRows faces stacked vertically
-constexpr int kSlotCount = 11;        // one slot per TimeInf value
-constexpr int kLayoutCount = 4;       // 0 left-top, 1 right-top, 2 left-bottom, 3 right-bottom
+constexpr int kStripRows = 10;   // Strip is kStripRows faces stacked vertically
+constexpr int kSlotCount = 11;   // one slot per TimeInf value
+constexpr int kLayoutCount = 4;  // 0 left-top, 1 right-top, 2 left-bottom, 3 right-bottom
 constexpr int kFigureCount = 29;
 constexpr int kFigureSheetWidth = 920;
 constexpr int kFigureSheetHeight = 44;
 constexpr DWORD kFigureBytes = 20240;  // 44 rows of 460 bytes at 4 bits per pixel
 constexpr int kScriptLength = 76;
-constexpr int kShapePointCount = 7;   // points of the outline actually passed
+constexpr int kShapePointCount = 7;  // points of the outline actually passed
 
 // FigureScript entries other than a figure number.
 constexpr std::int32_t kScriptBlank = -1;     // leave this row as plain face
 constexpr std::int32_t kScriptNextSlot = -2;  // go to the next slot, row 0
 constexpr std::int32_t kScriptEnd = -3;       // any other negative value ends too
 
-extern const SIZE SlotSize[kSlotCount];               // glyph size per slot
-extern const SIZE TileSize[kSlotCount];               // copied tile size per slot
+extern const SIZE SlotSize[kSlotCount];                // glyph size per slot
+extern const SIZE TileSize[kSlotCount];                // copied tile size per slot
 extern const POINT SlotPos[kLayoutCount][kSlotCount];  // glyph top-left
 extern const POINT TilePos[kLayoutCount][kSlotCount];  // tile top-left
 extern const POINT FigurePos[kFigureCount];            // figure top-left in the sheet

@@ -10,7 +10,7 @@ namespace probe {
 
 constexpr wchar_t kMappingName[] = L"HorlinE2EProbeMemory";
 constexpr wchar_t kMessageName[] = L"HorlinE2EProbeRequest";  // RegisterWindowMessageW
-constexpr char kHookProcName[] = "ProbeHook";                // WH_CALLWNDPROC procedure of the DLL
+constexpr char kHookProcName[] = "ProbeHook";                 // WH_CALLWNDPROC procedure of the DLL
 constexpr wchar_t kDllName[] = L"horlin_e2e_probe.dll";
 
 // wParam of the probe message.
@@ -29,9 +29,9 @@ struct MenuRow {
 struct Shared {
   LONG watchedWindow;  // handle value of the window whose WM_SHOWWINDOW are counted
   LONG showWindowCount;
-  LONG requests;       // probe messages handled so far
-  LONG menuFound;      // 1 when the last read found an open popup menu
-  LONG rowCount;       // GetMenuItemCount of that menu
+  LONG requests;   // probe messages handled so far
+  LONG menuFound;  // 1 when the last read found an open popup menu
+  LONG rowCount;   // GetMenuItemCount of that menu
   MenuRow rows[kMaxRows];
 };
 

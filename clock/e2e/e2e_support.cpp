@@ -140,8 +140,8 @@ bool WorkDir::Write(const wchar_t* name, const Bytes& bytes) const {
   HANDLE f = CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;
-  bool ok = bytes.empty() || (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
-                              put == bytes.size());
+  bool ok = bytes.empty() ||
+            (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size());
   CloseHandle(f);
   return ok;
 }
@@ -317,8 +317,10 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
       reason << "outline covers only " << inside << " pixels; ";
       break;
     }
-    if (diffBefore == 0) matched = colonBefore;
-    else if (diffAfter == 0) matched = colonAfter;
+    if (diffBefore == 0)
+      matched = colonBefore;
+    else if (diffAfter == 0)
+      matched = colonAfter;
     else {
       char first[64];
       std::snprintf(first, sizeof first, "(%d,%d) %06lx vs %06lx", firstX, firstY,
@@ -335,8 +337,8 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
 // ---- the probe ----
 
 Probe::Probe() {
-  mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(probe::Shared),
-                                probe::kMappingName);
+  mapping_ =
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(probe::Shared), probe::kMappingName);
   if (mapping_) shared_ = MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(probe::Shared));
   if (shared_) ZeroMemory(shared_, sizeof(probe::Shared));
   dll_ = LoadLibraryW((ProgramDir() + L"\\" + probe::kDllName).c_str());

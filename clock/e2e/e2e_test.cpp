@@ -25,14 +25,18 @@ constexpr int kWidth = 360, kHeight = 60;
 constexpr wchar_t kEnvFile[] = L"KL_Env.cfg";
 constexpr char kResultVariable[] = "HORLIN_E2E_RESULT";
 
-const wchar_t* const kMenuTexts[10] = {L"左上に表示(&1)", L"右上に表示(&2)", L"左下に表示(&3)", L"右下に表示(&4)",
+const wchar_t* const kMenuTexts[10] = {L"左上に表示(&1)",
+                                       L"右上に表示(&2)",
+                                       L"左下に表示(&3)",
+                                       L"右下に表示(&4)",
                                        L"",
                                        L"常に手前に表示(&T)",
                                        L"",
                                        L"バージョン情報(&A)",
                                        L"",
                                        L"終了(&X)"};
-constexpr UINT kMenuIds[10] = {0, 1, 2, 3, static_cast<UINT>(-1), 5, static_cast<UINT>(-1), 7, static_cast<UINT>(-1), 9};
+constexpr UINT kMenuIds[10] = {0, 1, 2, 3, static_cast<UINT>(-1), 5, static_cast<UINT>(-1), 7, static_cast<UINT>(-1),
+                               9};
 
 POINT Corner(int corner) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -400,8 +404,7 @@ TEST_P(Close, SavesTheSettings) {
   ExpectSettings({0x03});
 }
 
-INSTANTIATE_TEST_SUITE_P(E2E, Close,
-                         ::testing::Values(CloseBy::CloseMessage, CloseBy::SystemCommand, CloseBy::AltF4));
+INSTANTIATE_TEST_SUITE_P(E2E, Close, ::testing::Values(CloseBy::CloseMessage, CloseBy::SystemCommand, CloseBy::AltF4));
 
 // ---- a changed screen size ----
 
@@ -427,9 +430,9 @@ class ScreenSize : public ClockTest {
     ExpectFace(3);
 
     ASSERT_EQ(ChangeDisplaySettingsW(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
-    EXPECT_TRUE(WaitFor(5000, [&] {
-      return GetWindowRect(Window(), &r) && r.left == width - kWidth && r.top == height - kHeight;
-    })) << "at (" << r.left << ", " << r.top << ") after the screen size was restored";
+    EXPECT_TRUE(WaitFor(
+        5000, [&] { return GetWindowRect(Window(), &r) && r.left == width - kWidth && r.top == height - kHeight; }))
+        << "at (" << r.left << ", " << r.top << ") after the screen size was restored";
     ExpectPlaced(3);
     ExpectFace(3);
     PostMessageW(Window(), WM_CLOSE, 0, 0);
@@ -449,8 +452,8 @@ TEST_F(ScreenSize, ClockReturnsToItsCorner) {
   const std::wstring result = dir.Path(L"result.txt");
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring cmd = L"explorer.exe /desktop=HorlinE2E,1024x768 \"" + std::wstring(self) +
-                     L"\" --gtest_filter=InVirtualDesktop.*";
+  std::wstring cmd =
+      L"explorer.exe /desktop=HorlinE2E,1024x768 \"" + std::wstring(self) + L"\" --gtest_filter=InVirtualDesktop.*";
   SetEnvironmentVariableA(kResultVariable, ToAnsi(result).c_str());
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -485,8 +488,8 @@ class ResultFile : public ::testing::EmptyTestEventListener {
   explicit ResultFile(std::string path) : path_(std::move(path)) {}
   void OnTestPartResult(const ::testing::TestPartResult& result) override {
     if (result.failed())
-      log_ << (result.file_name() ? result.file_name() : "?") << ":" << result.line_number() << ": "
-           << result.summary() << "\n";
+      log_ << (result.file_name() ? result.file_name() : "?") << ":" << result.line_number() << ": " << result.summary()
+           << "\n";
   }
   void OnTestProgramEnd(const ::testing::UnitTest& test) override {
     const bool pass = test.Passed() && test.successful_test_count() > 0 && test.skipped_test_count() == 0;

@@ -21,7 +21,6 @@ void* Allocate(std::size_t n) {
   throw std::bad_alloc();
 }
 
-
 }  // namespace
 
 #include "replace_new.h"

@@ -130,9 +130,9 @@ TEST_F(ClockFolder, FigureSheetTakesCoverageAsAlphaFromTheFirst20240Bytes) {
       for (int x = 0; x < 920; ++x) {
         const int v = Coverage(x, y);
         std::vector<unsigned char> px = testing_support::PixelAt(*clock.Figures, x, y);
-        ASSERT_EQ(px, (std::vector<unsigned char>{static_cast<unsigned char>(17 * v), static_cast<unsigned char>(17 * v),
-                                                  static_cast<unsigned char>(17 * v),
-                                                  static_cast<unsigned char>(255 - 17 * v)}))
+        ASSERT_EQ(px, (std::vector<unsigned char>{
+                          static_cast<unsigned char>(17 * v), static_cast<unsigned char>(17 * v),
+                          static_cast<unsigned char>(17 * v), static_cast<unsigned char>(255 - 17 * v)}))
             << "extra " << extra << " pixel " << x << "," << y;
       }
     }
@@ -169,7 +169,8 @@ TEST_F(ClockFolder, FigureFileFailuresShowTheirMessages) {
   };
   for (const auto& c : cases) {
     fs::remove("KL_Figs.dat");
-    if (c.size >= 0) clock_test::WriteAll("KL_Figs.dat", std::vector<unsigned char>(figs_.begin(), figs_.begin() + c.size));
+    if (c.size >= 0)
+      clock_test::WriteAll("KL_Figs.dat", std::vector<unsigned char>(figs_.begin(), figs_.begin() + c.size));
     BoxCapture boxes;
     ClockMain clock(nullptr, nullptr);
     HRGN shape = nullptr;

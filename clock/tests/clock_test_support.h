@@ -45,15 +45,26 @@ inline std::vector<unsigned char> Asset(const std::string& name) {
 // Which figure row r of a slot shows, or -1 for plain face.
 inline int FigureFor(int slot, int r) {
   switch (slot) {
-    case 0: return r == 1 ? 12 : -1;                 // month tens: 1
-    case 1: case 4: return r <= 9 ? 11 + r : -1;     // small digits 0-9
-    case 2: return r == 0 ? 21 : -1;                 // separator
-    case 3: return r >= 1 && r <= 3 ? 11 + r : -1;   // day tens: 1-3
-    case 5: return r <= 6 ? 22 + r : -1;             // weekdays
-    case 6: return r >= 1 && r <= 2 ? r : -1;        // hour tens: 1, 2
-    case 7: case 10: return r <= 9 ? r : -1;         // large digits 0-9
-    case 8: return r == 1 ? 10 : -1;                 // colon
-    case 9: return r <= 5 ? r : -1;                  // minute tens 0-5
+    case 0:
+      return r == 1 ? 12 : -1;  // month tens: 1
+    case 1:
+    case 4:
+      return r <= 9 ? 11 + r : -1;  // small digits 0-9
+    case 2:
+      return r == 0 ? 21 : -1;  // separator
+    case 3:
+      return r >= 1 && r <= 3 ? 11 + r : -1;  // day tens: 1-3
+    case 5:
+      return r <= 6 ? 22 + r : -1;  // weekdays
+    case 6:
+      return r >= 1 && r <= 2 ? r : -1;  // hour tens: 1, 2
+    case 7:
+    case 10:
+      return r <= 9 ? r : -1;  // large digits 0-9
+    case 8:
+      return r == 1 ? 10 : -1;  // colon
+    case 9:
+      return r <= 5 ? r : -1;  // minute tens 0-5
   }
   return -1;
 }

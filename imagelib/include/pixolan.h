@@ -14,30 +14,30 @@
 #include <windows.h>
 
 #if defined(_WIN32)
-#  if defined(PIXOLAN_BUILD)
-#    define PIXOLAN_API __declspec(dllexport)
-#  else
-#    define PIXOLAN_API __declspec(dllimport)
-#  endif
+#if defined(PIXOLAN_BUILD)
+#define PIXOLAN_API __declspec(dllexport)
 #else
-#  define PIXOLAN_API __attribute__((visibility("default")))
+#define PIXOLAN_API __declspec(dllimport)
+#endif
+#else
+#define PIXOLAN_API __attribute__((visibility("default")))
 #endif
 
 // Error codes, as stored in ZEMADLLBase::ErrorCode.
 constexpr int ERR_NONE = 0;
-constexpr int ERR_DLL_VERSION = 1;           // the client requires a newer library
-constexpr int ERR_UNSUPPORTED_COMMAND = 2;   // bad language, null source, second load
-constexpr int ERR_MEMORY = 3;                // an allocation failed
-constexpr int ERR_DIB_SECTION = 4;           // the pixel memory could not be created
-constexpr int ERR_BMP_FORMAT = 5;            // a BMP that this library does not read
+constexpr int ERR_DLL_VERSION = 1;          // the client requires a newer library
+constexpr int ERR_UNSUPPORTED_COMMAND = 2;  // bad language, null source, second load
+constexpr int ERR_MEMORY = 3;               // an allocation failed
+constexpr int ERR_DIB_SECTION = 4;          // the pixel memory could not be created
+constexpr int ERR_BMP_FORMAT = 5;           // a BMP that this library does not read
 constexpr int ERR_FILE_OPEN = 6;
 constexpr int ERR_FILE_CREATE = 7;
 constexpr int ERR_FILE_READ = 8;
 constexpr int ERR_FILE_WRITE = 9;
-constexpr int ERR_COLOR_TYPE = 10;           // reserved
-constexpr int ERR_UNEXPECTED = 11;           // any other failure caught inside a method
-constexpr int ERR_UNKNOWN = 12;              // a code outside this table was found
-constexpr int ERR_EXTERNAL = 13;             // a source or background image had failed
+constexpr int ERR_COLOR_TYPE = 10;  // reserved
+constexpr int ERR_UNEXPECTED = 11;  // any other failure caught inside a method
+constexpr int ERR_UNKNOWN = 12;     // a code outside this table was found
+constexpr int ERR_EXTERNAL = 13;    // a source or background image had failed
 
 // The interface version this library provides; clients state the version they need.
 constexpr DWORD LibraryVersion = 0x01000000;
@@ -111,8 +111,7 @@ class ZEMADisplayFCDIB : public ZEMADLLBase {
   // A copy of Source, whole or its view, at the same size.
   PIXOLAN_API ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, int WholeImage);
   // A copy of Source, whole or its view, scaled to Width x Height by area averaging.
-  PIXOLAN_API ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, unsigned int Width, unsigned int Height,
-                               int WholeImage);
+  PIXOLAN_API ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, unsigned int Width, unsigned int Height, int WholeImage);
   // An image from a bitmap info header, a palette (2^n four-byte entries for
   // 1, 4 and 8 bits) and the stored pixel rows in memory. The caller vouches
   // for the buffer sizes. ColorType 3: 24-bit image, 4: 32-bit, otherwise
@@ -120,8 +119,8 @@ class ZEMADisplayFCDIB : public ZEMADLLBase {
   PIXOLAN_API ZEMADisplayFCDIB(unsigned long Version, HWND hWnd, HINSTANCE hInstance, BITMAPINFOHEADER Header,
                                unsigned char* Palette, unsigned char* PixelData, int ColorType, int Language);
   // An image read from an uncompressed 1-, 4-, 8-, 24- or 32-bit BMP file.
-  PIXOLAN_API ZEMADisplayFCDIB(unsigned long Version, HWND hWnd, HINSTANCE hInstance, char* FileName,
-                               int ColorType, int Language);
+  PIXOLAN_API ZEMADisplayFCDIB(unsigned long Version, HWND hWnd, HINSTANCE hInstance, char* FileName, int ColorType,
+                               int Language);
   PIXOLAN_API ~ZEMADisplayFCDIB();
 
   ZEMADisplayFCDIB(const ZEMADisplayFCDIB&) = delete;
@@ -138,8 +137,7 @@ class ZEMADisplayFCDIB : public ZEMADLLBase {
   // transparency per pixel. Transparency 256 or more does nothing.
   PIXOLAN_API int PutImage(ZEMADisplayFCDIB* Source, unsigned short Transparency, int WholeImage);
   // Copies Source's view to (DestX, DestY) through the platform's BitBlt.
-  PIXOLAN_API int BltImage(ZEMADisplayFCDIB* Source, unsigned long DestX, unsigned long DestY,
-                           unsigned long Rop);
+  PIXOLAN_API int BltImage(ZEMADisplayFCDIB* Source, unsigned long DestX, unsigned long DestY, unsigned long Rop);
   // Fills the whole image or its view with one colour (24-bit: alpha unused).
   PIXOLAN_API void EraseImage(tagB_BGRA Color, int WholeImage);
 

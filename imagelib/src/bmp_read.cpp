@@ -38,9 +38,9 @@ class ReadFileHandle {
  public:
   // A null name opens nothing.
   explicit ReadFileHandle(const char* name)
-      : handle_(name == nullptr ? INVALID_HANDLE_VALUE
-                                : CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr)) {}
+      : handle_(name == nullptr
+                    ? INVALID_HANDLE_VALUE
+                    : CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   ~ReadFileHandle() { Close(); }
   ReadFileHandle(const ReadFileHandle&) = delete;
   ReadFileHandle& operator=(const ReadFileHandle&) = delete;
@@ -277,12 +277,8 @@ int Load8To32(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
   return ConvertRows(src, pal, dest, 4, Convert8<4>);
 }
 int Load24To24(LoadBMP& src, unsigned char* dest) { return CopyRows(src, dest); }
-int Load24To32(LoadBMP& src, unsigned char* dest) {
-  return ConvertRows(src, kNoPalette, dest, 4, Convert24To32);
-}
-int Load32To24(LoadBMP& src, unsigned char* dest) {
-  return ConvertRows(src, kNoPalette, dest, 3, Convert32To24);
-}
+int Load24To32(LoadBMP& src, unsigned char* dest) { return ConvertRows(src, kNoPalette, dest, 4, Convert24To32); }
+int Load32To24(LoadBMP& src, unsigned char* dest) { return ConvertRows(src, kNoPalette, dest, 3, Convert32To24); }
 int Load32To32(LoadBMP& src, unsigned char* dest) { return CopyRows(src, dest); }
 
 }  // namespace
@@ -290,8 +286,7 @@ int Load32To32(LoadBMP& src, unsigned char* dest) { return CopyRows(src, dest); 
 // ---- LoadBMP --------------------------------------------------------------------
 
 LoadBMP::LoadBMP(BITMAPINFOHEADER Header, unsigned char* PixelData)
-    : SourceHeader(Header), SourceRow(PixelData), RowBuffer(nullptr), SourceFile(INVALID_HANDLE_VALUE),
-      Loaded(0) {}
+    : SourceHeader(Header), SourceRow(PixelData), RowBuffer(nullptr), SourceFile(INVALID_HANDLE_VALUE), Loaded(0) {}
 
 LoadBMP::LoadBMP(BITMAPINFOHEADER Header, HANDLE File)
     : SourceHeader(Header), SourceRow(nullptr), RowBuffer(nullptr), SourceFile(File), Loaded(0) {}
@@ -302,12 +297,18 @@ std::uint64_t LoadBMP::SourceRowBytes(unsigned bitCount, std::int64_t width) {
   if (width < 1) return 0;
   const std::uint64_t w = static_cast<std::uint64_t>(width);
   switch (bitCount) {
-    case 1: return (((w + 7) >> 3) + 3) & ~std::uint64_t{3};
-    case 4: return (((w + 1) >> 1) + 3) & ~std::uint64_t{3};
-    case 8: return (w + 3) & ~std::uint64_t{3};
-    case 24: return (3 * w + 3) & ~std::uint64_t{3};
-    case 32: return 4 * w;
-    default: return 0;
+    case 1:
+      return (((w + 7) >> 3) + 3) & ~std::uint64_t{3};
+    case 4:
+      return (((w + 1) >> 1) + 3) & ~std::uint64_t{3};
+    case 8:
+      return (w + 3) & ~std::uint64_t{3};
+    case 24:
+      return (3 * w + 3) & ~std::uint64_t{3};
+    case 32:
+      return 4 * w;
+    default:
+      return 0;
   }
 }
 
@@ -395,9 +396,12 @@ int LoadBMP::Load(unsigned char* Palette, unsigned char* Destination, int BytesP
   std::uint32_t table[256];
   std::memcpy(table, Palette, std::size_t{4} << bits);  // exactly the 2^n entries given
   switch (bits) {
-    case 1: return wide ? Load1To32(*this, table, Destination) : Load1To24(*this, table, Destination);
-    case 4: return wide ? Load4To32(*this, table, Destination) : Load4To24(*this, table, Destination);
-    default: return wide ? Load8To32(*this, table, Destination) : Load8To24(*this, table, Destination);
+    case 1:
+      return wide ? Load1To32(*this, table, Destination) : Load1To24(*this, table, Destination);
+    case 4:
+      return wide ? Load4To32(*this, table, Destination) : Load4To24(*this, table, Destination);
+    default:
+      return wide ? Load8To32(*this, table, Destination) : Load8To24(*this, table, Destination);
   }
 }
 
@@ -405,8 +409,14 @@ int LoadBMP::Load(unsigned char* Palette, unsigned char* Destination, int BytesP
 
 ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE hInstance_, char* FileName,
                                    int ColorType, int Language_)
-    : ZEMADLLBase(), Position{0, 0}, ViewOrigin{0, 0}, ViewSize{0, 0}, hBitmap(nullptr), BitmapInfo(),
-      Bits(nullptr), Background(nullptr) {
+    : ZEMADLLBase(),
+      Position{0, 0},
+      ViewOrigin{0, 0},
+      ViewSize{0, 0},
+      hBitmap(nullptr),
+      BitmapInfo(),
+      Bits(nullptr),
+      Background(nullptr) {
   InitializeBase(hWnd_, hInstance_, Language_, Version);
   if (ErrorCode != ERR_NONE) return;
   Guarded(ErrorCode, [&] {
@@ -464,8 +474,14 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE 
 
 ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE hInstance_, BITMAPINFOHEADER Header,
                                    unsigned char* Palette, unsigned char* PixelData, int ColorType, int Language_)
-    : ZEMADLLBase(), Position{0, 0}, ViewOrigin{0, 0}, ViewSize{0, 0}, hBitmap(nullptr), BitmapInfo(),
-      Bits(nullptr), Background(nullptr) {
+    : ZEMADLLBase(),
+      Position{0, 0},
+      ViewOrigin{0, 0},
+      ViewSize{0, 0},
+      hBitmap(nullptr),
+      BitmapInfo(),
+      Bits(nullptr),
+      Background(nullptr) {
   InitializeBase(hWnd_, hInstance_, Language_, Version);
   if (ErrorCode != ERR_NONE) return;
   Guarded(ErrorCode, [&] {

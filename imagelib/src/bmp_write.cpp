@@ -26,26 +26,26 @@ void PutLe32(unsigned char*& p, std::uint32_t value) {
 
 void BuildFileHeader(unsigned char (&out)[14], DWORD pixelBytes) {
   unsigned char* p = out;
-  PutLe16(p, 0x4D42);                    // bfType: "BM"
+  PutLe16(p, 0x4D42);                     // bfType: "BM"
   PutLe32(p, pixelBytes + kHeadersSize);  // bfSize: the whole file
-  PutLe16(p, 0);                         // bfReserved1
-  PutLe16(p, 0);                         // bfReserved2
-  PutLe32(p, kHeadersSize);              // bfOffBits: rows right behind the headers
+  PutLe16(p, 0);                          // bfReserved1
+  PutLe16(p, 0);                          // bfReserved2
+  PutLe32(p, kHeadersSize);               // bfOffBits: rows right behind the headers
 }
 
 void BuildInfoHeader(unsigned char (&out)[40], const BITMAPINFOHEADER& h) {
   unsigned char* p = out;
-  PutLe32(p, h.biSize);                                      // biSize: 40
-  PutLe32(p, static_cast<std::uint32_t>(h.biWidth));         // biWidth
-  PutLe32(p, static_cast<std::uint32_t>(h.biHeight));        // biHeight: positive, bottom row first
-  PutLe16(p, h.biPlanes);                                    // biPlanes: 1
-  PutLe16(p, h.biBitCount);                                  // biBitCount: 24 or 32
-  PutLe32(p, h.biCompression);                               // biCompression: BI_RGB
-  PutLe32(p, h.biSizeImage);                                 // biSizeImage: bytes of pixel rows
+  PutLe32(p, h.biSize);                                       // biSize: 40
+  PutLe32(p, static_cast<std::uint32_t>(h.biWidth));          // biWidth
+  PutLe32(p, static_cast<std::uint32_t>(h.biHeight));         // biHeight: positive, bottom row first
+  PutLe16(p, h.biPlanes);                                     // biPlanes: 1
+  PutLe16(p, h.biBitCount);                                   // biBitCount: 24 or 32
+  PutLe32(p, h.biCompression);                                // biCompression: BI_RGB
+  PutLe32(p, h.biSizeImage);                                  // biSizeImage: bytes of pixel rows
   PutLe32(p, static_cast<std::uint32_t>(h.biXPelsPerMeter));  // biXPelsPerMeter
   PutLe32(p, static_cast<std::uint32_t>(h.biYPelsPerMeter));  // biYPelsPerMeter
-  PutLe32(p, h.biClrUsed);                                   // biClrUsed
-  PutLe32(p, h.biClrImportant);                              // biClrImportant
+  PutLe32(p, h.biClrUsed);                                    // biClrUsed
+  PutLe32(p, h.biClrImportant);                               // biClrImportant
 }
 
 // The output file of one save, closed on every way out.
@@ -53,9 +53,9 @@ class WriteFileHandle {
  public:
   // A null name creates nothing.
   explicit WriteFileHandle(const char* name)
-      : handle_(name == nullptr ? INVALID_HANDLE_VALUE
-                                : CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr)) {}
+      : handle_(name == nullptr
+                    ? INVALID_HANDLE_VALUE
+                    : CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   ~WriteFileHandle() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
@@ -108,7 +108,8 @@ bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
   const long cx = hasPixels && x1 > x0 ? static_cast<long>(x1 - x0) : 0;
   const long cy = hasPixels && y1 > y0 ? static_cast<long>(y1 - y0) : 0;
   const long rows = cx > 0 ? cy : 0;  // rows that carry pixels
-  const std::size_t rowBytes = static_cast<std::size_t>(StrideOf(static_cast<std::uint64_t>(cx), static_cast<unsigned>(bpp)));
+  const std::size_t rowBytes =
+      static_cast<std::size_t>(StrideOf(static_cast<std::uint64_t>(cx), static_cast<unsigned>(bpp)));
   const std::size_t pixelBytes = rowBytes * static_cast<std::size_t>(cy);
 
   BITMAPINFOHEADER vh = BITMAPINFOHEADER();

@@ -241,10 +241,9 @@ int ZEMADisplayFCDIB::ChangeChannels(int Selector, int WholeImage) {
   // Where the processor can shuffle bytes, the mapping itself is applied,
   // which gives the same result as the record's primitive.
   if (HasByteShuffle()) {
-    const unsigned char map[4] = {static_cast<unsigned char>(Selector >> 6 & 3),
-                                  static_cast<unsigned char>(Selector >> 4 & 3),
-                                  static_cast<unsigned char>(Selector >> 2 & 3),
-                                  static_cast<unsigned char>(Selector & 3)};
+    const unsigned char map[4] = {
+        static_cast<unsigned char>(Selector >> 6 & 3), static_cast<unsigned char>(Selector >> 4 & 3),
+        static_cast<unsigned char>(Selector >> 2 & 3), static_cast<unsigned char>(Selector & 3)};
     const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
     if (BytesPerPixel(*this) == 3)
       ShuffleRows24(r.first, r.cols, r.rows, stride, map);
@@ -259,17 +258,38 @@ int ZEMADisplayFCDIB::ChangeChannels(int Selector, int WholeImage) {
   ChannelRecord rec = ChannelMapTable[Selector];
   unsigned char* params = rec.data() + 2;
   switch (rec[0]) {
-    case kOpC: ChangeChannelsC(r.first, r.cols, r.rows, params); break;
-    case kOpCC: ChangeChannelsCC(r.first, r.cols, r.rows, params); break;
-    case kOpS: ChangeChannelsS(r.first, r.cols, r.rows, params); break;
-    case kOpCCC: ChangeChannelsCCC(r.first, r.cols, r.rows, params); break;
-    case kOpSC: ChangeChannelsSC(r.first, r.cols, r.rows, params); break;
-    case kOpR: ChangeChannelsR(r.first, r.cols, r.rows, params); break;
-    case kOpSCC: ChangeChannelsSCC(r.first, r.cols, r.rows, params); break;
-    case kOpSS: ChangeChannelsSS(r.first, r.cols, r.rows, params); break;
-    case kOpRC: ChangeChannelsRC(r.first, r.cols, r.rows, params); break;
-    case kOpA: ChangeChannelsA(r.first, r.cols, r.rows, params); break;
-    default: break;  // kOpNone
+    case kOpC:
+      ChangeChannelsC(r.first, r.cols, r.rows, params);
+      break;
+    case kOpCC:
+      ChangeChannelsCC(r.first, r.cols, r.rows, params);
+      break;
+    case kOpS:
+      ChangeChannelsS(r.first, r.cols, r.rows, params);
+      break;
+    case kOpCCC:
+      ChangeChannelsCCC(r.first, r.cols, r.rows, params);
+      break;
+    case kOpSC:
+      ChangeChannelsSC(r.first, r.cols, r.rows, params);
+      break;
+    case kOpR:
+      ChangeChannelsR(r.first, r.cols, r.rows, params);
+      break;
+    case kOpSCC:
+      ChangeChannelsSCC(r.first, r.cols, r.rows, params);
+      break;
+    case kOpSS:
+      ChangeChannelsSS(r.first, r.cols, r.rows, params);
+      break;
+    case kOpRC:
+      ChangeChannelsRC(r.first, r.cols, r.rows, params);
+      break;
+    case kOpA:
+      ChangeChannelsA(r.first, r.cols, r.rows, params);
+      break;
+    default:
+      break;  // kOpNone
   }
   return ErrorCode;
 }

@@ -34,8 +34,7 @@ inline bool ClippedRegion(const ZEMADisplayFCDIB& img, int wholeImage, Region& r
 // Whether the rectangle (x, y, w, h) is at least one pixel and lies wholly
 // inside the bitmap.
 inline bool RectInside(const ZEMADisplayFCDIB& img, long long x, long long y, long long w, long long h) {
-  return img.Bits != nullptr && x >= 0 && y >= 0 && w >= 1 && h >= 1 && x + w <= Width(img) &&
-         y + h <= Height(img);
+  return img.Bits != nullptr && x >= 0 && y >= 0 && w >= 1 && h >= 1 && x + w <= Width(img) && y + h <= Height(img);
 }
 
 }  // namespace pixolan

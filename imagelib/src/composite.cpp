@@ -88,8 +88,9 @@ inline void Store32(Byte* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 // A 32-bit word whose bytes (in memory order blue, green, red, alpha) are
 // 0xFF where `keep` names the channel.
 inline std::uint32_t KeptBytes(unsigned keep) {
-  const Byte bytes[4] = {static_cast<Byte>(keep & KEEP_BLUE ? 0xFF : 0), static_cast<Byte>(keep & KEEP_GREEN ? 0xFF : 0),
-                         static_cast<Byte>(keep & KEEP_RED ? 0xFF : 0), static_cast<Byte>(keep & KEEP_ALPHA ? 0xFF : 0)};
+  const Byte bytes[4] = {static_cast<Byte>(keep & KEEP_BLUE ? 0xFF : 0),
+                         static_cast<Byte>(keep & KEEP_GREEN ? 0xFF : 0), static_cast<Byte>(keep & KEEP_RED ? 0xFF : 0),
+                         static_cast<Byte>(keep & KEEP_ALPHA ? 0xFF : 0)};
   return Load32(bytes);
 }
 
@@ -257,10 +258,12 @@ inline std::uint32_t Div65280(std::uint32_t v) {
 // (s * U + d * T + 128) >> 8 on sixteen bytes; fits 16 bits since U + T = 256.
 inline __m128i Mix24(__m128i s, __m128i d, __m128i U, __m128i T) {
   const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
-  __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), U),
-                                           _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), T)), half);
-  __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), U),
-                                           _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), T)), half);
+  __m128i lo = _mm_add_epi16(
+      _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), U), _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), T)),
+      half);
+  __m128i hi = _mm_add_epi16(
+      _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), U), _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), T)),
+      half);
   return _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8));
 }
 
@@ -304,7 +307,9 @@ inline __m128i AlphaPairs(__m128i src) {
 
 // Masks of the four alpha bytes: whole-block tests for invisible and opaque.
 constexpr int kAlphaBits = 0x8888;
-inline int AlphasEqual(__m128i src, __m128i value) { return _mm_movemask_epi8(_mm_cmpeq_epi8(src, value)) & kAlphaBits; }
+inline int AlphasEqual(__m128i src, __m128i value) {
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(src, value)) & kAlphaBits;
+}
 #endif
 
 #if defined(PIXOLAN_SHUFFLE_LOOPS) && defined(__SSE2__)
@@ -327,10 +332,9 @@ alignas(16) constexpr char kGroupColour[3][16] = {
     {2, kZ, 4, kZ, 5, kZ, 6, kZ, 8, kZ, 9, kZ, 10, kZ, 12, kZ},   // r2 b3 g3 r3 b4 g4 r4 b5
     {5, kZ, 6, kZ, 8, kZ, 9, kZ, 10, kZ, 12, kZ, 13, kZ, 14, kZ}  // g5 r5 b6 g6 r6 b7 g7 r7
 };
-alignas(16) constexpr char kGroupAlpha[3][16] = {
-    {3, kZ, 3, kZ, 3, kZ, 7, kZ, 7, kZ, 7, kZ, 11, kZ, 11, kZ},
-    {3, kZ, 7, kZ, 7, kZ, 7, kZ, 11, kZ, 11, kZ, 11, kZ, 15, kZ},
-    {7, kZ, 7, kZ, 11, kZ, 11, kZ, 11, kZ, 15, kZ, 15, kZ, 15, kZ}};
+alignas(16) constexpr char kGroupAlpha[3][16] = {{3, kZ, 3, kZ, 3, kZ, 7, kZ, 7, kZ, 7, kZ, 11, kZ, 11, kZ},
+                                                 {3, kZ, 7, kZ, 7, kZ, 7, kZ, 11, kZ, 11, kZ, 11, kZ, 15, kZ},
+                                                 {7, kZ, 7, kZ, 11, kZ, 11, kZ, 11, kZ, 15, kZ, 15, kZ, 15, kZ}};
 
 // Four 32-bit pixels as 16-bit lanes: colours of the first two (or last two)
 // with 0 in the alpha lanes, and each pixel's alpha in all four of its lanes.
@@ -530,7 +534,7 @@ PIXOLAN_TARGET_AVX2 void OverWide32On24(const Byte*& sp, Byte*& dp, long& i, lon
     const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp));
     const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + 32));
     if (AllInvisible(_mm256_and_si256(s0, s1), alphas)) continue;
-    const __m256i x01 = _mm256_permutevar8x32_epi32(s0, first);  // pixels 0..3 | 2..5
+    const __m256i x01 = _mm256_permutevar8x32_epi32(s0, first);   // pixels 0..3 | 2..5
     const __m256i x23 = _mm256_permute2x128_si256(s0, s1, 0x21);  // pixels 4..7 | 8..11
     const __m256i x45 = _mm256_permutevar8x32_epi32(s1, last);    // pixels 10..13 | 12..15
     const __m256i g01 = _mm256_shuffle_epi8(x01, c01), g23 = _mm256_shuffle_epi8(x23, c23);
@@ -686,10 +690,10 @@ void Put32Rows(Transfer t, std::uint32_t T) {
           }
           const __m128i p0 = AlphaPairs(s0), p1 = AlphaPairs(s1);
           const __m128i d0 = _mm_loadu_si128(to), d1 = _mm_loadu_si128(to + 1);
-          _mm_storeu_si128(to, OverBytes(_mm_and_si128(s0, colour), d0, _mm_unpacklo_epi32(p0, p0),
-                                         _mm_unpackhi_epi32(p0, p0)));
-          _mm_storeu_si128(to + 1, OverBytes(_mm_and_si128(s1, colour), d1, _mm_unpacklo_epi32(p1, p1),
-                                             _mm_unpackhi_epi32(p1, p1)));
+          _mm_storeu_si128(
+              to, OverBytes(_mm_and_si128(s0, colour), d0, _mm_unpacklo_epi32(p0, p0), _mm_unpackhi_epi32(p0, p0)));
+          _mm_storeu_si128(
+              to + 1, OverBytes(_mm_and_si128(s1, colour), d1, _mm_unpacklo_epi32(p1, p1), _mm_unpackhi_epi32(p1, p1)));
         }
       }
       for (; i + 4 <= t.cols; i += 4, sp += 16, dp += 4 * DB) {
@@ -773,8 +777,8 @@ int ZEMADisplayFCDIB::CopyImage(ZEMADisplayFCDIB* Source, int KeepMask) {
   if (mask > 15 || !HasPixels(*this)) return ErrorCode;
 
   Transfer t;
-  if (!PlaceTransfer(*Source, Source->ViewOrigin.x, Source->ViewOrigin.y, Source->ViewSize.cx,
-                     Source->ViewSize.cy, *this, ViewOrigin.x, ViewOrigin.y, t))
+  if (!PlaceTransfer(*Source, Source->ViewOrigin.x, Source->ViewOrigin.y, Source->ViewSize.cx, Source->ViewSize.cy,
+                     *this, ViewOrigin.x, ViewOrigin.y, t))
     return ErrorCode;
   CopyLoop(BytesPerPixel(*Source) == 4, BytesPerPixel(*this) == 4, mask)(t);
   return ErrorCode;
@@ -804,8 +808,7 @@ int ZEMADisplayFCDIB::PutImage(ZEMADisplayFCDIB* Source, unsigned short Transpar
   return ErrorCode;
 }
 
-int ZEMADisplayFCDIB::BltImage(ZEMADisplayFCDIB* Source, unsigned long DestX, unsigned long DestY,
-                               unsigned long Rop) {
+int ZEMADisplayFCDIB::BltImage(ZEMADisplayFCDIB* Source, unsigned long DestX, unsigned long DestY, unsigned long Rop) {
   if (ErrorCode != ERR_NONE) return ErrorCode;
   if (Source == nullptr) return ErrorCode = ERR_UNSUPPORTED_COMMAND;
   if (Source->ErrorCode != ERR_NONE || Source->hBitmap == nullptr) return ErrorCode = ERR_EXTERNAL;

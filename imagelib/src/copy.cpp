@@ -32,8 +32,14 @@ LONG Offset(LONG position, LONG origin) {
 }  // namespace
 
 ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, int WholeImage)
-    : ZEMADLLBase(), Position{0, 0}, ViewOrigin{0, 0}, ViewSize{0, 0}, hBitmap(nullptr), BitmapInfo(),
-      Bits(nullptr), Background(nullptr) {
+    : ZEMADLLBase(),
+      Position{0, 0},
+      ViewOrigin{0, 0},
+      ViewSize{0, 0},
+      hBitmap(nullptr),
+      BitmapInfo(),
+      Bits(nullptr),
+      Background(nullptr) {
   if (!UsableSource(Source, ErrorCode)) return;
 
   BitmapInfo = Source->BitmapInfo;
@@ -44,7 +50,8 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, int WholeImage)
   } else {
     BitmapInfo.bmiHeader.biWidth = Source->ViewSize.cx;
     BitmapInfo.bmiHeader.biHeight = Source->ViewSize.cy;
-    Position = POINT{Offset(Source->Position.x, Source->ViewOrigin.x), Offset(Source->Position.y, Source->ViewOrigin.y)};
+    Position =
+        POINT{Offset(Source->Position.x, Source->ViewOrigin.x), Offset(Source->Position.y, Source->ViewOrigin.y)};
     ViewOrigin = POINT{0, 0};
     ViewSize = SIZE{BitmapInfo.bmiHeader.biWidth, BitmapInfo.bmiHeader.biHeight};
   }
@@ -62,14 +69,20 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, int WholeImage)
 }
 
 ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, unsigned int Width, unsigned int Height, int WholeImage)
-    : ZEMADLLBase(), Position{0, 0}, ViewOrigin{0, 0}, ViewSize{0, 0}, hBitmap(nullptr), BitmapInfo(),
-      Bits(nullptr), Background(nullptr) {
+    : ZEMADLLBase(),
+      Position{0, 0},
+      ViewOrigin{0, 0},
+      ViewSize{0, 0},
+      hBitmap(nullptr),
+      BitmapInfo(),
+      Bits(nullptr),
+      Background(nullptr) {
   if (!UsableSource(Source, ErrorCode)) return;
 
   BitmapInfo = Source->BitmapInfo;
-  const Rect from = WholeImage ? Rect{0, 0, pixolan::Width(*Source), pixolan::Height(*Source)}
-                               : Rect{Source->ViewOrigin.x, Source->ViewOrigin.y, Source->ViewSize.cx,
-                                      Source->ViewSize.cy};
+  const Rect from = WholeImage
+                        ? Rect{0, 0, pixolan::Width(*Source), pixolan::Height(*Source)}
+                        : Rect{Source->ViewOrigin.x, Source->ViewOrigin.y, Source->ViewSize.cx, Source->ViewSize.cy};
   // The view keeps the requested size even where the header is corrected
   // (a requested 0 gives a bitmap of 1 and a view extent of 0).
   BitmapInfo.bmiHeader.biWidth = static_cast<LONG>(Width);

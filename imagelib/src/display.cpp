@@ -53,11 +53,10 @@ int ZEMADisplayFCDIB::CreateBackground() {
   if (Background != nullptr) return ErrorCode;
   ZEMADisplayFCDIB* made = nullptr;
   try {
-    made = new ZEMADisplayFCDIB(LibraryVersion, hWnd, hInstance,
-                                static_cast<unsigned int>(BitmapInfo.bmiHeader.biWidth),
-                                static_cast<unsigned int>(BitmapInfo.bmiHeader.biHeight), 3,
-                                BitmapInfo.bmiHeader.biXPelsPerMeter, BitmapInfo.bmiHeader.biYPelsPerMeter,
-                                static_cast<int>(Language));
+    made = new ZEMADisplayFCDIB(
+        LibraryVersion, hWnd, hInstance, static_cast<unsigned int>(BitmapInfo.bmiHeader.biWidth),
+        static_cast<unsigned int>(BitmapInfo.bmiHeader.biHeight), 3, BitmapInfo.bmiHeader.biXPelsPerMeter,
+        BitmapInfo.bmiHeader.biYPelsPerMeter, static_cast<int>(Language));
   } catch (const std::bad_alloc&) {
     Background = nullptr;
     return ErrorCode = ERR_MEMORY;

@@ -20,13 +20,12 @@ constexpr std::uint64_t StrideOf(std::uint64_t width, unsigned bytesPerPixel) {
   return (width * bytesPerPixel + 3) & ~std::uint64_t{3};
 }
 
-inline int BytesPerPixel(const ZEMADisplayFCDIB& img) {
-  return img.BitmapInfo.bmiHeader.biBitCount == 24 ? 3 : 4;
-}
+inline int BytesPerPixel(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biBitCount == 24 ? 3 : 4; }
 inline long Width(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biWidth; }
 inline long Height(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biHeight; }
 inline std::size_t Stride(const ZEMADisplayFCDIB& img) {
-  return static_cast<std::size_t>(StrideOf(static_cast<std::uint64_t>(Width(img)), static_cast<unsigned>(BytesPerPixel(img))));
+  return static_cast<std::size_t>(
+      StrideOf(static_cast<std::uint64_t>(Width(img)), static_cast<unsigned>(BytesPerPixel(img))));
 }
 
 // Image row y (0 = top). Rows lie bottom-up, so going down the image goes

@@ -123,10 +123,14 @@ bool Workable(const ZEMADisplayFCDIB& img, int wholeImage, Region& r) {
 
 int ZEMADisplayFCDIB::TurnImage(int Direction, int WholeImage) {
   switch (Direction & 3) {
-    case 1: return TurnImageLR(WholeImage);
-    case 2: return TurnImageUD(WholeImage);
-    case 3: return TurnImageUDLR(WholeImage);
-    default: return ErrorCode;
+    case 1:
+      return TurnImageLR(WholeImage);
+    case 2:
+      return TurnImageUD(WholeImage);
+    case 3:
+      return TurnImageUDLR(WholeImage);
+    default:
+      return ErrorCode;
   }
 }
 

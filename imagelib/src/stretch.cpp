@@ -15,8 +15,8 @@
 // The horizontal runs are prepared once per call, as the first column and
 // the weights of each destination pixel, padded with zero weights to the
 // longest run so that the inner loop has a fixed length and no branches.
-#include "clip.h"
 #include "stretch.h"
+#include "clip.h"
 
 #include <algorithm>
 #include <cstring>
@@ -184,17 +184,25 @@ template <int SB, int DB>
 RowMaker PickRowMaker(std::size_t width) {
 #if defined(__SSE2__) && !defined(PIXOLAN_PORTABLE_LOOPS)
   switch (width) {
-    case 2: return SumRunsPaired<SB, DB, 1>;
-    case 4: return SumRunsPaired<SB, DB, 2>;
-    default: return SumRunsPaired<SB, DB, 0>;
+    case 2:
+      return SumRunsPaired<SB, DB, 1>;
+    case 4:
+      return SumRunsPaired<SB, DB, 2>;
+    default:
+      return SumRunsPaired<SB, DB, 0>;
   }
 #else
   switch (width) {
-    case 1: return SumRuns<SB, DB, 1>;
-    case 2: return SumRuns<SB, DB, 2>;
-    case 3: return SumRuns<SB, DB, 3>;
-    case 4: return SumRuns<SB, DB, 4>;
-    default: return SumRuns<SB, DB, 0>;
+    case 1:
+      return SumRuns<SB, DB, 1>;
+    case 2:
+      return SumRuns<SB, DB, 2>;
+    case 3:
+      return SumRuns<SB, DB, 3>;
+    case 4:
+      return SumRuns<SB, DB, 4>;
+    default:
+      return SumRuns<SB, DB, 0>;
   }
 #endif
 }

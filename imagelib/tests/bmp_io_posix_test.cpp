@@ -225,12 +225,13 @@ TEST(BmpReadFailures, NoFileStaysOpen) {
   l.height = -3;
   l.bits = 4;
   const std::vector<unsigned char> good = BuildFile(l, RandomBytes(64, 1), RandomBytes(12, 2));
-  std::vector<std::vector<unsigned char>> files = {good, {}, std::vector<unsigned char>(good.begin(), good.begin() + 20)};
+  std::vector<std::vector<unsigned char>> files = {
+      good, {}, std::vector<unsigned char>(good.begin(), good.begin() + 20)};
   std::vector<unsigned char> magic = good;
   magic[0] = 'X';
   files.push_back(magic);
-  files.push_back(std::vector<unsigned char>(good.begin(), good.begin() + 60));   // palette cut
-  files.push_back(std::vector<unsigned char>(good.begin(), good.end() - 1));      // rows cut
+  files.push_back(std::vector<unsigned char>(good.begin(), good.begin() + 60));  // palette cut
+  files.push_back(std::vector<unsigned char>(good.begin(), good.end() - 1));     // rows cut
   std::vector<unsigned char> rle = good;
   rle[30] = BI_RLE4;
   files.push_back(rle);

@@ -123,8 +123,7 @@ TEST_F(Magick, LibraryDecodesLikeImageMagick) {
         ASSERT_EQ(rgba.size(), static_cast<std::size_t>(w * h * 4)) << "ImageMagick could not decode it";
         for (int colorType : {3, 4, 0}) {
           const std::string what = std::to_string(bits) + " bits, width " + std::to_string(w) +
-                                   (topDown ? " top-down" : " bottom-up") + ", ColorType " +
-                                   std::to_string(colorType);
+                                   (topDown ? " top-down" : " bottom-up") + ", ColorType " + std::to_string(colorType);
           ImagePtr img = LoadFile(path, colorType);
           ASSERT_EQ(img->ErrorCode, ERR_NONE) << what;
           const int imageBits = colorType == 3 ? 24 : colorType == 4 ? 32 : bits == 32 ? 32 : 24;
@@ -171,8 +170,7 @@ TEST_F(Magick, ImageMagickDecodesSavedFilesLikeTheImage) {
             const unsigned char* m = rgba.data() + (y * cx + x) * 4;
             const auto px = testing_support::PixelAt(*img, x0 + x, y0 + y);
             const std::string at = std::to_string(bits) + " bits, width " + std::to_string(w) +
-                                   (whole ? " whole" : " view") + " at " + std::to_string(x) + ", " +
-                                   std::to_string(y);
+                                   (whole ? " whole" : " view") + " at " + std::to_string(x) + ", " + std::to_string(y);
             ASSERT_EQ(px[0], m[2]) << at;
             ASSERT_EQ(px[1], m[1]) << at;
             ASSERT_EQ(px[2], m[0]) << at;

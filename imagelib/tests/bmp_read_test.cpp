@@ -393,13 +393,10 @@ TEST(BmpRead, CutsInsideMultiRowReadsKeepExactlyTheWholeRowsBefore) {
     int colorType;
   };
   const Source sources[] = {
-      {8, 1000, 150, 3},  // rows of 1000 bytes, several reads of many rows
-      {4, 1999, 130, 4},  // odd width
-      {24, 700, 80, 4},
-      {32, 600, 70, 3},
-      {24, 701, 80, 3},   // copied straight, filler included
-      {32, 600, 70, 4},
-      {24, 22000, 3, 4},  // one row is more than one read's worth
+      {8, 1000, 150, 3},                                       // rows of 1000 bytes, several reads of many rows
+      {4, 1999, 130, 4},                                       // odd width
+      {24, 700, 80, 4},  {32, 600, 70, 3},  {24, 701, 80, 3},  // copied straight, filler included
+      {32, 600, 70, 4},  {24, 22000, 3, 4},                    // one row is more than one read's worth
   };
   const std::string path = testing_support::TempPath("cut-runs.bmp");
   std::uint32_t seed = 70;
@@ -451,8 +448,8 @@ TEST(BmpRead, CutsInsideMultiRowReadsKeepExactlyTheWholeRowsBefore) {
           const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
           if (diff.first != got.end()) {
             const std::size_t at = static_cast<std::size_t>(diff.first - got.begin());
-            ADD_FAILURE() << what << ": " << kept << " rows kept, memory row " << at / stride << " byte "
-                          << at % stride << " is " << int{*diff.first} << ", not " << int{*diff.second};
+            ADD_FAILURE() << what << ": " << kept << " rows kept, memory row " << at / stride << " byte " << at % stride
+                          << " is " << int{*diff.first} << ", not " << int{*diff.second};
           }
         }
       }

@@ -100,11 +100,19 @@ inline std::array<unsigned char, 4> ReferencePixel(const Layout& l, const std::v
   const unsigned char* row = rows.data() + stored * RowSize(l.bits, l.width);
   unsigned index = 0;
   switch (l.bits) {
-    case 1: index = (row[x / 8] >> (7 - x % 8)) & 1u; break;
-    case 4: index = x % 2 ? row[x / 2] & 15u : row[x / 2] >> 4; break;
-    case 8: index = row[x]; break;
-    case 24: return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
-    default: return {row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
+    case 1:
+      index = (row[x / 8] >> (7 - x % 8)) & 1u;
+      break;
+    case 4:
+      index = x % 2 ? row[x / 2] & 15u : row[x / 2] >> 4;
+      break;
+    case 8:
+      index = row[x];
+      break;
+    case 24:
+      return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
+    default:
+      return {row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
   }
   const unsigned char* e = palette.data() + 4 * index;
   return {e[0], e[1], e[2], e[3]};
@@ -137,16 +145,14 @@ inline bool FileExists(const std::string& path) {
 
 inline testing_support::ImagePtr LoadFile(const std::string& path, int colorType) {
   return testing_support::ImagePtr(new ZEMADisplayFCDIB(LibraryVersion, nullptr, nullptr,
-                                                        const_cast<char*>(path.c_str()), colorType,
-                                                        LANGUAGE_ENGLISH));
+                                                        const_cast<char*>(path.c_str()), colorType, LANGUAGE_ENGLISH));
 }
 
 inline testing_support::ImagePtr LoadMemory(const Layout& l, std::vector<unsigned char>& palette,
                                             std::vector<unsigned char>& rows, int colorType) {
-  return testing_support::ImagePtr(new ZEMADisplayFCDIB(LibraryVersion, nullptr, nullptr, InfoHeader(l),
-                                                        palette.empty() ? nullptr : palette.data(),
-                                                        rows.empty() ? nullptr : rows.data(), colorType,
-                                                        LANGUAGE_ENGLISH));
+  return testing_support::ImagePtr(
+      new ZEMADisplayFCDIB(LibraryVersion, nullptr, nullptr, InfoHeader(l), palette.empty() ? nullptr : palette.data(),
+                           rows.empty() ? nullptr : rows.data(), colorType, LANGUAGE_ENGLISH));
 }
 
 inline std::uint32_t Le32At(const std::vector<unsigned char>& v, std::size_t at) {

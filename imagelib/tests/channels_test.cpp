@@ -41,12 +41,12 @@ Bytes Remapped(const Bytes& before, const Geo& g, long x0, long y0, long w, long
 TEST(ChannelMap, TellingRecords) {
   using Record = pixolan::ChannelRecord;
   const std::vector<std::pair<int, Record>> expected = {
-      {27, {0x0a, 0x1b, 0, 0, 0, 0, 0, 0}},   {0, {0x03, 0x03, 1, 2, 3, 0, 0, 0}},
-      {1, {0x03, 0x03, 2, 3, 1, 0, 1, 0}},    {12, {0x03, 0x0b, 1, 2, 3, 0, 3, 0}},
-      {11, {0x00, 0x0b, 1, 0, 0, 0, 0, 0}},   {14, {0x04, 0x0b, 2, 3, 1, 0, 0, 0}},
-      {147, {0x02, 0x93, 0, 2, 0, 0, 0, 0}},  {228, {0x07, 0x27, 0, 1, 3, 2, 0, 0}},
-      {99, {0x05, 0x63, 0, 1, 2, 0, 0, 0}},   {96, {0x08, 0x63, 0, 1, 2, 3, 0, 0}},
-      {108, {0x09, 0x6b, 0, 1, 2, 3, 0, 0}},  {64, {0x06, 0x43, 0, 1, 2, 3, 0, 0}},
+      {27, {0x0a, 0x1b, 0, 0, 0, 0, 0, 0}},  {0, {0x03, 0x03, 1, 2, 3, 0, 0, 0}},
+      {1, {0x03, 0x03, 2, 3, 1, 0, 1, 0}},   {12, {0x03, 0x0b, 1, 2, 3, 0, 3, 0}},
+      {11, {0x00, 0x0b, 1, 0, 0, 0, 0, 0}},  {14, {0x04, 0x0b, 2, 3, 1, 0, 0, 0}},
+      {147, {0x02, 0x93, 0, 2, 0, 0, 0, 0}}, {228, {0x07, 0x27, 0, 1, 3, 2, 0, 0}},
+      {99, {0x05, 0x63, 0, 1, 2, 0, 0, 0}},  {96, {0x08, 0x63, 0, 1, 2, 3, 0, 0}},
+      {108, {0x09, 0x6b, 0, 1, 2, 3, 0, 0}}, {64, {0x06, 0x43, 0, 1, 2, 3, 0, 0}},
       {255, {0x03, 0x1b, 0, 1, 2, 3, 3, 3}},
   };
   for (const auto& [selector, record] : expected) EXPECT_EQ(pixolan::ChannelMapTable[selector], record) << selector;
@@ -115,11 +115,11 @@ TEST(ChangeChannels, EverySelectorOnBothDepthsMatchesItsMapping) {
 // ChangeChannels uses them where it does not shuffle whole pixels.
 TEST(ChannelPrimitives, EveryRecordPerformsItsMapping) {
   using Primitive = void (ZEMADisplayFCDIB::*)(unsigned char*, long, long, unsigned char*);
-  const Primitive byOp[10] = {
-      &ZEMADisplayFCDIB::ChangeChannelsC,   &ZEMADisplayFCDIB::ChangeChannelsCC, &ZEMADisplayFCDIB::ChangeChannelsS,
-      &ZEMADisplayFCDIB::ChangeChannelsCCC, &ZEMADisplayFCDIB::ChangeChannelsSC, &ZEMADisplayFCDIB::ChangeChannelsR,
-      &ZEMADisplayFCDIB::ChangeChannelsSCC, &ZEMADisplayFCDIB::ChangeChannelsSS, &ZEMADisplayFCDIB::ChangeChannelsRC,
-      &ZEMADisplayFCDIB::ChangeChannelsA};
+  const Primitive byOp[10] = {&ZEMADisplayFCDIB::ChangeChannelsC,   &ZEMADisplayFCDIB::ChangeChannelsCC,
+                              &ZEMADisplayFCDIB::ChangeChannelsS,   &ZEMADisplayFCDIB::ChangeChannelsCCC,
+                              &ZEMADisplayFCDIB::ChangeChannelsSC,  &ZEMADisplayFCDIB::ChangeChannelsR,
+                              &ZEMADisplayFCDIB::ChangeChannelsSCC, &ZEMADisplayFCDIB::ChangeChannelsSS,
+                              &ZEMADisplayFCDIB::ChangeChannelsRC,  &ZEMADisplayFCDIB::ChangeChannelsA};
   Rng rng(13);
   for (int bpp : {24, 32}) {
     for (int selector = 0; selector < 256; ++selector) {
@@ -129,7 +129,8 @@ TEST(ChannelPrimitives, EveryRecordPerformsItsMapping) {
       const long x0 = rng.Below(g.w), y0 = rng.Below(g.h);
       const long w = 1 + rng.Below(g.w - x0), h = 1 + rng.Below(g.h - y0);
       const Bytes expected = Remapped(PixelMemory(*img), g, x0, y0, w, h, selector);
-      pixolan::ChannelRecord record = pixolan::ChannelMapTable[bpp == 24 ? pixolan::ChannelMapTable[selector][1] : selector];
+      pixolan::ChannelRecord record =
+          pixolan::ChannelMapTable[bpp == 24 ? pixolan::ChannelMapTable[selector][1] : selector];
       if (record[0] != pixolan::kOpNone)
         (img.get()->*byOp[record[0]])(img->Bits + Offset(g, x0, y0), w, h, record.data() + 2);
       ASSERT_EQ(PixelMemory(*img), expected) << "selector " << selector << ", " << bpp << " bits";

@@ -84,11 +84,13 @@ Bytes ReferencePut(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, uns
       const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
       unsigned char* d = out.data() + Offset(dst, l.dx + i, l.dy + j);
       if (!src32) {
-        for (int c = 0; c < 3; ++c) d[c] = static_cast<unsigned char>((s[c] * 256LL + (d[c] - s[c]) * std::int64_t{T} + 128) >> 8);
+        for (int c = 0; c < 3; ++c)
+          d[c] = static_cast<unsigned char>((s[c] * 256LL + (d[c] - s[c]) * std::int64_t{T} + 128) >> 8);
         if (dst32) d[3] = static_cast<unsigned char>((d[3] * std::int64_t{T} + 128) >> 8);
       } else {
         const std::int64_t K = (255 - s[3]) * std::int64_t{256 - T};
-        for (int c = 0; c < 3; ++c) d[c] = static_cast<unsigned char>((d[c] * 65280LL + (s[c] - d[c]) * K + 32640) / 65280);
+        for (int c = 0; c < 3; ++c)
+          d[c] = static_cast<unsigned char>((d[c] * 65280LL + (s[c] - d[c]) * K + 32640) / 65280);
         if (dst32) d[3] = static_cast<unsigned char>((d[3] * (65280 - K) + 32640) / 65280);
       }
     }
@@ -302,7 +304,8 @@ TEST(BltImage, CopiesTheViewWithDepthConversion) {
       for (int trial = 0; trial < 10; ++trial) {
         ImagePtr src = RandomImage(rng, srcBpp), dst = RandomImage(rng, dstBpp);
         RandomView(rng, *src);
-        const LONG dx = rng.Below(GeometryOf(*dst).w), dy = trial == 0 ? GeometryOf(*dst).h - 1 : rng.Below(GeometryOf(*dst).h);
+        const LONG dx = rng.Below(GeometryOf(*dst).w),
+                   dy = trial == 0 ? GeometryOf(*dst).h - 1 : rng.Below(GeometryOf(*dst).h);
         dst->ViewOrigin = POINT{dx, dy};  // only for the reference's landing
         Bytes expected = PixelMemory(*dst);
         Landing l = LandingOf(*src, *dst, false);
@@ -412,8 +415,10 @@ TEST(Clipping, OutOfRangeViewsStayInsideBothImages) {
   dst->ViewOrigin = POINT{0, 0};
   EXPECT_EQ(dst->CopyImage(src.get(), 8), ERR_NONE);
   // Source pixel (0, 0) sits 2 right and 1 down of where the view begins.
-  EXPECT_EQ(testing_support::PixelAt(*dst, 2, 1), Bytes(src->Bits + Offset(*src, 0, 0), src->Bits + Offset(*src, 0, 0) + 3));
-  EXPECT_EQ(testing_support::PixelAt(*dst, 0, 0), Bytes(before.begin() + Offset(*dst, 0, 0), before.begin() + Offset(*dst, 0, 0) + 3));
+  EXPECT_EQ(testing_support::PixelAt(*dst, 2, 1),
+            Bytes(src->Bits + Offset(*src, 0, 0), src->Bits + Offset(*src, 0, 0) + 3));
+  EXPECT_EQ(testing_support::PixelAt(*dst, 0, 0),
+            Bytes(before.begin() + Offset(*dst, 0, 0), before.begin() + Offset(*dst, 0, 0) + 3));
 
   // Overlapping rectangles of one image stay inside it too.
   src->SetViewOrigin(POINT{1, 1});

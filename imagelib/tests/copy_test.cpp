@@ -142,8 +142,8 @@ TEST(CopyOfNothing, NullAndFailedSourcesLeaveAnEmptyObject) {
     ZEMADisplayFCDIB* source;
     int code;
   };
-  for (Case c : {Case{nullptr, ERR_UNSUPPORTED_COMMAND}, Case{failed.get(), ERR_EXTERNAL},
-                 Case{cleared.get(), ERR_EXTERNAL}}) {
+  for (Case c :
+       {Case{nullptr, ERR_UNSUPPORTED_COMMAND}, Case{failed.get(), ERR_EXTERNAL}, Case{cleared.get(), ERR_EXTERNAL}}) {
     std::vector<ImagePtr> copies;
     copies.emplace_back(new ZEMADisplayFCDIB(c.source, 1));
     copies.emplace_back(new ZEMADisplayFCDIB(c.source, 0));

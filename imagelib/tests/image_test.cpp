@@ -68,8 +68,12 @@ TEST(BlankImage, ColorTypeAndTinySizes) {
 }
 
 TEST(BlankImage, HugeSizesAreRefusedBeforeAnyMemoryIsMade) {
-  for (auto wh : std::vector<std::pair<unsigned, unsigned>>{
-           {0x80000000u, 1}, {1, 0x80000000u}, {0x40000000u, 1}, {0x7FFFFFFFu, 0x7FFFFFFFu}, {20000, 20000}, {65536, 4096}}) {
+  for (auto wh : std::vector<std::pair<unsigned, unsigned>>{{0x80000000u, 1},
+                                                            {1, 0x80000000u},
+                                                            {0x40000000u, 1},
+                                                            {0x7FFFFFFFu, 0x7FFFFFFFu},
+                                                            {20000, 20000},
+                                                            {65536, 4096}}) {
     ImagePtr img = Blank(wh.first, wh.second, 4);
     EXPECT_EQ(img->ErrorCode, ERR_DIB_SECTION) << wh.first << "x" << wh.second;
     EXPECT_EQ(img->hBitmap, nullptr);
@@ -92,7 +96,8 @@ TEST(BlankImage, FailedSectionIsReportedInTheObjectsLanguage) {
   EXPECT_EQ(img->DisplayError(), ERR_DIB_SECTION);
   auto shown = boxes.Boxes();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "DIB\x82\xcc\x90\xb6\x90\xac\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42");
+  EXPECT_EQ(shown[0].text,
+            "DIB\x82\xcc\x90\xb6\x90\xac\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42");
 }
 
 TEST(View, NormalizeClampsOriginAndExtendsSizes) {

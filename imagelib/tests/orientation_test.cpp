@@ -39,8 +39,7 @@ Bytes Mirrored(const Bytes& before, const Geo& g, Area a, int mode) {
     for (long x = 0; x < a.cols; ++x) {
       const long tx = mode & kLR ? a.cols - 1 - x : x;
       const long ty = mode & kUD ? a.rows - 1 - y : y;
-      for (int k = 0; k < g.bpp; ++k)
-        out[Offset(g, a.x + tx, a.y + ty) + k] = before[Offset(g, a.x + x, a.y + y) + k];
+      for (int k = 0; k < g.bpp; ++k) out[Offset(g, a.x + tx, a.y + ty) + k] = before[Offset(g, a.x + x, a.y + y) + k];
     }
   out.resize(g.stride * static_cast<std::size_t>(g.h));
   return out;
@@ -54,9 +53,12 @@ Bytes ImageRows(const ZEMADisplayFCDIB& img) {
 
 int Turn(ZEMADisplayFCDIB& img, int mode, int whole) {
   switch (mode) {
-    case kLR: return img.TurnImageLR(whole);
-    case kUD: return img.TurnImageUD(whole);
-    default: return img.TurnImageUDLR(whole);
+    case kLR:
+      return img.TurnImageLR(whole);
+    case kUD:
+      return img.TurnImageUD(whole);
+    default:
+      return img.TurnImageUDLR(whole);
   }
 }
 
@@ -115,7 +117,8 @@ TEST(Turn, ThreeByThreeHalfTurnIsAPointReflection) {
     ImagePtr img = MakeImage(3, 3, bpp);
     for (long y = 0; y < 3; ++y)
       for (long x = 0; x < 3; ++x)
-        for (int k = 0; k < bpp / 8; ++k) img->Bits[(2 - y) * 12 + x * (bpp / 8) + k] = static_cast<unsigned char>(10 * (3 * y + x) + k);
+        for (int k = 0; k < bpp / 8; ++k)
+          img->Bits[(2 - y) * 12 + x * (bpp / 8) + k] = static_cast<unsigned char>(10 * (3 * y + x) + k);
     ASSERT_EQ(img->TurnImageUDLR(1), ERR_NONE);
     for (long y = 0; y < 3; ++y)
       for (long x = 0; x < 3; ++x) EXPECT_EQ(PixelAt(*img, x, y)[0], 10 * (3 * (2 - y) + (2 - x)));
@@ -135,7 +138,8 @@ TEST(Turn, DirectionUsesItsTwoLowBits) {
                  Case{-1, kUDLR}, Case{-4, 0}}) {
     int whole;
     ImagePtr img = RandomCase(rng, whole);
-    const Bytes expected = c.mode ? Mirrored(PixelMemory(*img), GeoOf(*img), AreaOf(*img, whole), c.mode) : ImageRows(*img);
+    const Bytes expected =
+        c.mode ? Mirrored(PixelMemory(*img), GeoOf(*img), AreaOf(*img, whole), c.mode) : ImageRows(*img);
     EXPECT_EQ(img->TurnImage(c.direction, whole), ERR_NONE);
     EXPECT_EQ(ImageRows(*img), expected) << c.direction;
   }

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 using testing_support::FillRandom;
@@ -280,19 +280,20 @@ TEST(StretchImage, RandomCasesMatchTheReference) {
     src->SetViewSize(SIZE{static_cast<LONG>(sw), static_cast<LONG>(sh)});
     const int intoView = rng.Below(3);
     if (intoView) {
-      dst->SetViewOrigin(POINT{static_cast<LONG>(rng.Below(dg.w - dw + 1)), static_cast<LONG>(rng.Below(dg.h - dh + 1))});
+      dst->SetViewOrigin(
+          POINT{static_cast<LONG>(rng.Below(dg.w - dw + 1)), static_cast<LONG>(rng.Below(dg.h - dh + 1))});
       dst->SetViewSize(SIZE{static_cast<LONG>(dw), static_cast<LONG>(dh)});
     }
     const pixolan::Rect from{src->ViewOrigin.x, src->ViewOrigin.y, sw, sh};
-    const pixolan::Rect to = intoView ? pixolan::Rect{dst->ViewOrigin.x, dst->ViewOrigin.y, dw, dh}
-                                      : pixolan::Rect{0, 0, dg.w, dg.h};
+    const pixolan::Rect to =
+        intoView ? pixolan::Rect{dst->ViewOrigin.x, dst->ViewOrigin.y, dw, dh} : pixolan::Rect{0, 0, dg.w, dg.h};
     Bytes expected = PixelMemory(*dst);
     ReferenceStretch(PixelMemory(*src), sg, from, expected, dg, to);
     const Bytes srcBefore = PixelMemory(*src);
 
     ASSERT_EQ(dst->StretchImage(src.get(), intoView), ERR_NONE);
-    ASSERT_EQ(PixelMemory(*dst), expected) << "round " << round << ": " << sw << "x" << sh << "/" << sbpp << " -> "
-                                           << to.w << "x" << to.h << "/" << dbpp;
+    ASSERT_EQ(PixelMemory(*dst), expected)
+        << "round " << round << ": " << sw << "x" << sh << "/" << sbpp << " -> " << to.w << "x" << to.h << "/" << dbpp;
     ASSERT_EQ(PixelMemory(*src), srcBefore);
   }
 }

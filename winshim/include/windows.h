@@ -42,8 +42,12 @@ static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4 && sizeof(WORD) == 2, "Win
 typedef void* HANDLE;
 struct ShimGdiObject;  // bitmaps and regions
 struct ShimDC;
-struct HWND__ { int unused; };
-struct HINSTANCE__ { int unused; };
+struct HWND__ {
+  int unused;
+};
+struct HINSTANCE__ {
+  int unused;
+};
 typedef HWND__* HWND;
 typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
@@ -55,9 +59,20 @@ typedef ShimGdiObject* HRGN;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
 // ---- structures --------------------------------------------------------------
-typedef struct tagPOINT { LONG x; LONG y; } POINT, *LPPOINT;
-typedef struct tagSIZE { LONG cx; LONG cy; } SIZE, *LPSIZE;
-typedef struct tagRECT { LONG left; LONG top; LONG right; LONG bottom; } RECT, *LPRECT;
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT, *LPPOINT;
+typedef struct tagSIZE {
+  LONG cx;
+  LONG cy;
+} SIZE, *LPSIZE;
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT, *LPRECT;
 
 typedef struct tagRGBQUAD {
   BYTE rgbBlue;
@@ -134,22 +149,20 @@ static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME is eight WORDs");
 
 // ---- KERNEL32: files over POSIX, local time ----------------------------------
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
-                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
-              LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped);
-BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-               LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
-DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveHigh,
-                     DWORD dwMoveMethod);
+                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
+                   HANDLE hTemplateFile);
+BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+              LPOVERLAPPED lpOverlapped);
+BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+               LPOVERLAPPED lpOverlapped);
+DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveHigh, DWORD dwMoveMethod);
 BOOL CloseHandle(HANDLE hObject);
 void GetLocalTime(LPSYSTEMTIME lpSystemTime);
 
 // ---- GDI32: DIB sections, memory device contexts, blits, regions -------------
 HDC GetDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hDC);
-HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits,
-                         HANDLE hSection, DWORD offset);
+HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection, DWORD offset);
 BOOL DeleteObject(HGDIOBJ ho);
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);

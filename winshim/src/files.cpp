@@ -31,8 +31,7 @@ ShimFile* FromHandle(HANDLE h) {
 // Two modes are used: GENERIC_READ with OPEN_EXISTING, and GENERIC_WRITE with
 // CREATE_ALWAYS (create or truncate). POSIX has no share modes; a directory is
 // refused as Windows refuses it.
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                   DWORD, HANDLE) {
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE) {
   if (name == nullptr) return INVALID_HANDLE_VALUE;
   int flags;
   if (access == GENERIC_READ && disposition == OPEN_EXISTING) {

@@ -25,7 +25,7 @@ struct ShimGdiObject {
 
 struct ShimDC {
   enum Kind { Screen, Memory, Surface } kind;
-  ShimGdiObject* selected = nullptr;  // memory DC: the bitmap drawn on
+  ShimGdiObject* selected = nullptr;             // memory DC: the bitmap drawn on
   ShimGdiObject surface{ShimGdiObject::Bitmap};  // surface DC: its own pixels
   int mapMode = MM_TEXT;
 };

@@ -71,7 +71,7 @@ TEST(WinShimGdi, BlitClipsToBothBitmapsAndConvertsDepth) {
     }
   // 24 -> 32: the fourth byte receives 0.
   EXPECT_TRUE(BitBlt(sdc, 0, 0, 3, 3, ddc, 0, 0, SRCCOPY));
-  EXPECT_EQ(src[3 * 16 + 3], 0);     // (0, 0) alpha cleared
+  EXPECT_EQ(src[3 * 16 + 3], 0);       // (0, 0) alpha cleared
   EXPECT_EQ(src[3 * 16 + 12 + 3], 9);  // (3, 0) outside the copy keeps its alpha
   // A bitmap still selected cannot be deleted; deleting the context frees it.
   EXPECT_FALSE(DeleteObject(s));

@@ -122,8 +122,16 @@ TEST_F(Menu, BuildsJapaneseRowsWithIdsAndSeparators) {
   ASSERT_EQ(menu.Build(table, kMenuRows, 1), 1);
   std::vector<Row> rows = ReadMenu(menu.hMenu);
   ASSERT_EQ(rows.size(), 10u);
-  const wchar_t* texts[10] = {L"左上に表示(&1)", L"右上に表示(&2)", L"左下に表示(&3)", L"右下に表示(&4)", L"",
-                              L"常に手前に表示(&T)", L"", L"バージョン情報(&A)", L"", L"終了(&X)"};
+  const wchar_t* texts[10] = {L"左上に表示(&1)",
+                              L"右上に表示(&2)",
+                              L"左下に表示(&3)",
+                              L"右下に表示(&4)",
+                              L"",
+                              L"常に手前に表示(&T)",
+                              L"",
+                              L"バージョン情報(&A)",
+                              L"",
+                              L"終了(&X)"};
   const int ids[10] = {0, 1, 2, 3, -1, 5, -1, 7, -1, 9};
   for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(rows[i].text, texts[i]) << "row " << i;

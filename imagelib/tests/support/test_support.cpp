@@ -5,8 +5,8 @@
 namespace testing_support {
 
 ImagePtr MakeImage(unsigned width, unsigned height, int bitCount) {
-  return ImagePtr(new ZEMADisplayFCDIB(LibraryVersion, nullptr, nullptr, width, height, bitCount == 32 ? 4 : 3,
-                                       3780, 3780, LANGUAGE_ENGLISH));
+  return ImagePtr(new ZEMADisplayFCDIB(LibraryVersion, nullptr, nullptr, width, height, bitCount == 32 ? 4 : 3, 3780,
+                                       3780, LANGUAGE_ENGLISH));
 }
 
 static std::size_t MemorySize(const ZEMADisplayFCDIB& img) {
