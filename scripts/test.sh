@@ -1,9 +1,9 @@
 #!/bin/bash
 # Installs what is missing, builds every configuration and runs every suite:
-# native, native with AddressSanitizer/UndefinedBehaviorSanitizer, the plain
-# pixel loops without vector code, the Windows builds under Wine in a virtual
-# X display, a bounded fuzzing run and a benchmark smoke run. Exits non-zero
-# if anything failed.
+# native (g++ and clang), native with AddressSanitizer/UndefinedBehaviorSanitizer,
+# the plain pixel loops without vector code, the format and clang-tidy checks,
+# the Windows builds under Wine in a virtual X display, a bounded fuzzing run
+# of each fuzz target and a benchmark smoke run. Exits non-zero if anything failed.
 #
 # The 64-bit Windows suites run on every host. The 32-bit ones run where the
 # host runs 32-bit code; elsewhere the 32-bit build is built and checked from
@@ -16,7 +16,7 @@ cd "$root"
 export HORLIN_WERROR=ON
 export HOME="${HOME:-/root}"
 jobs="$(nproc 2>/dev/null || echo 2)"
-fuzz_seconds="${HORLIN_FUZZ_SECONDS:-60}"
+fuzz_seconds="${HORLIN_FUZZ_SECONDS:-30}"  # per fuzz target
 
 "$root/scripts/deps.sh" all || { echo "test.sh: installing dependencies failed"; exit 1; }
 
@@ -42,7 +42,7 @@ configure_build() {  # configure_build PRESET
 }
 
 mkdir -p build
-for preset in native native-asan native-portable mingw-i686 mingw-x86_64; do
+for preset in native native-asan native-portable native-clang mingw-i686 mingw-x86_64; do
   step "build $preset" configure_build "$preset"
 done
 
@@ -59,6 +59,8 @@ step "tests native-asan, 16-byte shuffle loops" "${sanitizer_env[@]}" PIXOLAN_SI
 step "tests native-asan, baseline vector loops" "${sanitizer_env[@]}" PIXOLAN_SIMD=baseline \
   ctest --preset native-asan -j "$jobs" -L pixel
 step "tests native-portable (plain loops)" ctest --preset native-portable -j "$jobs" -L pixel
+step "tests native-clang" ctest --preset native-clang -j "$jobs"
+step "lint (format, clang-tidy)" "$root/scripts/lint.sh"
 
 # The Windows suites run under Wine in a virtual display of their own.
 trap 'stop_virtual_display; wineserver -k 2>/dev/null' EXIT
@@ -73,7 +75,7 @@ if host_runs_32bit; then
   step "tests mingw-i686 (Wine)" windows_suites mingw-i686
 else
   echo
-  echo "=== mingw-i686: Wine suites skipped, $HORLIN_NO_32BIT_REASON; the 32-bit build is checked from its files"
+  echo "=== mingw-i686 suites skipped under Wine: $HORLIN_NO_32BIT_REASON; the 32-bit build is checked from its files only"
   step "checks mingw-i686 (files only)" ctest --preset mingw-i686 -L static
 fi
 # The 64-bit build runs the same suites, the end-to-end ones included.

@@ -1,3 +1,5 @@
+// The clock's texts, written in UTF-8 and stored by the build as code page
+// 932 bytes (cmake/HorlinText.cmake).
 #include "Messages.h"
 
 namespace horlin {

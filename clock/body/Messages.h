@@ -1,5 +1,5 @@
 // Every text the clock shows, stored as code page 932 bytes (Messages.cpp is
-// compiled with CP932 as its execution character set).
+// written in UTF-8; the build stores its literals as code page 932).
 #pragma once
 
 namespace horlin {

@@ -1,5 +1,5 @@
-// The library's messages. This file is compiled with code page 932 as its
-// execution character set, so every literal below is stored as CP932 bytes.
+// The library's messages, written in UTF-8. The build stores every literal
+// below as code page 932 bytes (cmake/HorlinText.cmake).
 #include "internal.h"
 
 namespace pixolan {
