@@ -1,17 +1,20 @@
 #!/bin/bash
 # Checks a built Windows binary from its file alone: its machine, subsystem,
-# icon group, exports (C++ names, demangled) and that it needs no MinGW
-# runtime DLL beside it.
-# Usage: check-pe.sh OBJDUMP FILE [--machine i386|amd64] [--gui] [--icon-group N] [EXPORT...]
+# icon group, version block, manifest, exports (C++ names, demangled) and
+# that it needs no MinGW runtime DLL beside it.
+# Usage: check-pe.sh OBJDUMP FILE [--machine i386|amd64] [--gui] [--icon-group N]
+#                    [--version MAJOR.MINOR] [--manifest] [EXPORT...]
 set -u
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
 objdump="$1"
 file="$2"
 shift 2
-machine= gui=0 icon_group=
+machine= gui=0 icon_group= version= manifest=0
 while [ $# -gt 0 ]; do
   case "$1" in
+    --version) version="$2"; shift 2 ;;
+    --manifest) manifest=1; shift ;;
     --machine) machine="$2"; shift 2 ;;
     --gui) gui=1; shift ;;
     --icon-group) icon_group="$2"; shift 2 ;;
@@ -39,6 +42,23 @@ if [ -n "$icon_group" ]; then
       END { exit !found }' <<<"$dump"; then
     fail "has no icon group $icon_group"
   fi
+fi
+if [ -n "$version" ] || [ "$manifest" = 1 ]; then
+  # The resource compiler of the same toolchain turns the resources back into a script.
+  resources="$("${objdump%objdump}windres" -J coff -O rc -i "$file" 2>/dev/null)" || fail "resources unreadable"
+fi
+if [ -n "$version" ]; then
+  binary="FILEVERSION ${version%%.*}, ${version#*.}, 0, 0"
+  grep -qF "$binary" <<<"$resources" || fail "has no version block with $binary"
+  for value in "\"FileVersion\", \"$version\"" "\"ProductVersion\", \"$version\"" \
+               '"ProductName", "' '"FileDescription", "' '"LegalCopyright", "Copyright (C) 2026 Horlin Project.'; do
+    grep -qF "VALUE $value" <<<"$resources" || fail "version block lacks $value"
+  done
+fi
+if [ "$manifest" = 1 ]; then
+  grep -qF '1 24 /* RT_MANIFEST */' <<<"$resources" || fail "has no application manifest"
+  grep -qF 'requestedExecutionLevel level=""asInvoker""' <<<"$resources" || fail "manifest does not run asInvoker"
+  grep -qiF 'dpiAware' <<<"$resources" && fail "manifest declares DPI awareness"
 fi
 for dll in $(awk '/DLL Name:/ {print $3}' <<<"$dump"); do
   case "$(tr 'A-Z' 'a-z' <<<"$dll")" in
