@@ -12,6 +12,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 "$root/scripts/deps.sh" package
+# One fixed time for everything that records one: strip writes it into each
+# PE header, zip-folder.py into each zip entry.
+export SOURCE_DATE_EPOCH=1767225600  # 2026-01-01 00:00 UTC
 
 version="$(sed -n 's/^project(horlin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 out="$root/build/packages"

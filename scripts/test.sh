@@ -81,6 +81,10 @@ fi
 # The 64-bit build runs the same suites, the end-to-end ones included.
 step "tests mingw-x86_64 (Wine)" windows_suites mingw-x86_64
 
+# The release: zips, installers and SDK, made and tried under Wine.
+step "packages" "$root/scripts/package.sh"
+step "package tests (files, Wine)" "$root/scripts/package-test.sh"
+
 step "fuzzing ${fuzz_seconds}s" "$root/scripts/fuzz.sh" "$fuzz_seconds"
 step "benchmark smoke run" "$root/scripts/bench.sh" --smoke
 

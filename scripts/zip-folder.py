@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Zips one folder, the folder itself as the archive's only top entry, so that
-the same files always give the same bytes: entries in sorted order, one fixed
-time stamp, fixed permissions, no extra fields.
+the same files always give the same bytes: entries in sorted order, one time
+stamp for all (SOURCE_DATE_EPOCH, else 2026-01-01), fixed permissions, no
+extra fields.
 Usage: zip-folder.py OUT.zip FOLDER
 """
 import os
 import sys
+import time
 import zipfile
 
-STAMP = (2026, 1, 1, 0, 0, 0)
+STAMP = time.gmtime(int(os.environ.get("SOURCE_DATE_EPOCH", "1767225600")))[:6]
 
 
 def entry(name, is_dir):
