@@ -40,8 +40,13 @@ for arch in win32 win64; do
   for f in "$app.zip" "$app-setup.exe" "$sdk.zip"; do
     [ -s "$packages/$f" ] || fail "$f is missing"
   done
-  expect_members "$packages/$app.zip" "$app/" "$app/Horlin.exe" "$app/pixolan.dll" "$app/KL_Face.bmp" \
-    "$app/KL_Figs.dat" "$app/README.txt" "$app/LICENSE.txt"
+  skins=("$app/skins/")
+  for skin in default $(cd "$root/assets/skins" && ls -d */ | tr -d /); do
+    skins+=("$app/skins/$skin/" "$app/skins/$skin/KL_Face.bmp" "$app/skins/$skin/KL_Figs.dat"
+            "$app/skins/$skin/preview.png")
+  done
+  expect_members "$packages/$app.zip" "$app/" "$app/Horlin.exe" "$app/pixolan.dll" "$app/horlin-skin.exe" \
+    "$app/KL_Face.bmp" "$app/KL_Figs.dat" "$app/README.txt" "$app/LICENSE.txt" "${skins[@]}"
   expect_members "$packages/$sdk.zip" "$sdk/" "$sdk/README.txt" "$sdk/LICENSE.txt" "$sdk/include/" \
     "$sdk/include/pixolan.h" "$sdk/bin/" "$sdk/bin/pixolan.dll" "$sdk/lib/" "$sdk/lib/libpixolan.dll.a" \
     "$sdk/lib/cmake/" "$sdk/lib/cmake/pixolan/" "$sdk/lib/cmake/pixolan/pixolanConfig.cmake" \
@@ -110,6 +115,12 @@ for arch in win64 win32; do
     kill $pid 2>/dev/null
   fi
 
+  # The shipped checker passes every shipped skin.
+  for skin in "$work/$app"/skins/*/; do
+    (cd "$skin" && WINELOADER="$wine" "$wine" "$work/$app/horlin-skin.exe" check . >/dev/null) ||
+      fail "$arch: horlin-skin.exe check refuses $(basename "$skin")"
+  done
+
   # The installer, silently, for this user only.
   WINELOADER="$wine" "$wine" "$packages/$app-setup.exe" /S || fail "$arch: the installer failed"
   wineserver -w
@@ -117,8 +128,9 @@ for arch in win64 win32; do
   menu="$(unix_path "$(windows_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")"
   # Wine spells the Startup folder "StartUp"; Windows does not care.
   startup="$(find "$menu" -maxdepth 1 -type d -iname startup | head -n1)"
-  installed=("$dir/Horlin.exe" "$dir/pixolan.dll" "$dir/KL_Face.bmp" "$dir/KL_Figs.dat" "$dir/README.txt"
-             "$dir/LICENSE.txt" "$dir/Uninstall.exe" "$menu/Horlin.lnk" "${startup:-$menu/Startup}/Horlin.lnk")
+  installed=("$dir/Horlin.exe" "$dir/pixolan.dll" "$dir/horlin-skin.exe" "$dir/KL_Face.bmp" "$dir/KL_Figs.dat"
+             "$dir/README.txt" "$dir/LICENSE.txt" "$dir/Uninstall.exe" "$dir/skins/amber/KL_Face.bmp"
+             "$dir/skins/default/preview.png" "$menu/Horlin.lnk" "${startup:-$menu/Startup}/Horlin.lnk")
   for f in "${installed[@]}"; do [ -f "$f" ] || fail "$arch: the installer did not make $f"; done
   ls "$WINEPREFIX/drive_c/Program Files"*/Horlin >/dev/null 2>&1 && fail "$arch: something went under Program Files"
   key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Horlin'

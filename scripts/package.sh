@@ -33,7 +33,7 @@ for arch in win32 win64; do
   build="$root/build/$preset"
   log="$root/build/package-$preset.log"
   cmake --preset "$preset" >"$log" 2>&1 || { cat "$log"; exit 1; }
-  cmake --build --preset "$preset" -j "$jobs" --target Horlin pixolan >>"$log" 2>&1 ||
+  cmake --build --preset "$preset" -j "$jobs" --target Horlin pixolan horlin-skin >>"$log" 2>&1 ||
     { grep -E "error|FAILED" -A3 "$log" | head -40; exit 1; }
 
   # The portable folder, which is also what the installer installs.
@@ -41,11 +41,23 @@ for arch in win32 win64; do
   mkdir -p "$app"
   "$prefix-strip" -o "$app/Horlin.exe" "$build/bin/Horlin.exe"
   "$prefix-strip" -o "$app/pixolan.dll" "$build/bin/pixolan.dll"
+  "$prefix-strip" -o "$app/horlin-skin.exe" "$build/bin/horlin-skin.exe"
   cp assets/KL_Face.bmp assets/KL_Figs.dat "$app/"
+  # The skins, the clock's own among them as "default" to switch back to; the
+  # installer takes the same list.
+  nsh="$stage/skins-$arch.nsh"
+  : >"$nsh"
+  for skin in default $(cd assets/skins && ls -d */ | tr -d /); do
+    from=assets/skins/$skin
+    [ "$skin" = default ] && from=assets
+    mkdir -p "$app/skins/$skin"
+    cp "$from/KL_Face.bmp" "$from/KL_Figs.dat" "$from/preview.png" "$app/skins/$skin/"
+    echo "!insertmacro SKIN $skin" >>"$nsh"
+  done
   crlf clock/package/README.txt "$app/README.txt"
   crlf clock/package/LICENSE.txt "$app/LICENSE.txt"
   python3 scripts/zip-folder.py "$out/Horlin-$version-$arch.zip" "$app"
-  makensis -V2 -DVERSION="$version" -DARCH="$arch" -DSTAGE="$app" \
+  makensis -V2 -DVERSION="$version" -DARCH="$arch" -DSTAGE="$app" -DSKINS="$nsh" \
     -DOUTFILE="$out/Horlin-$version-$arch-setup.exe" clock/package/Horlin.nsi
 
   # The SDK: what the install rules put in place, plus its README and licence.

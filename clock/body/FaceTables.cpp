@@ -102,3 +102,17 @@ const unsigned char FigurePalette[16 * 4] = {
     FIGURE_GREY(12), FIGURE_GREY(13), FIGURE_GREY(14), FIGURE_GREY(15),
 };
 #undef FIGURE_GREY
+
+SIZE FigureCutSize(int figure) {
+  int slot = 0;
+  for (int k = 0; k < kScriptLength && slot < kSlotCount; ++k) {
+    const std::int32_t v = FigureScript[k];
+    if (v == figure) return SlotSize[slot];
+    if (v == kScriptNextSlot) {
+      ++slot;
+    } else if (v < kScriptBlank) {
+      break;
+    }
+  }
+  return SIZE{0, 0};
+}

@@ -36,6 +36,10 @@ extern const std::int32_t FigureScript[kScriptLength];
 // Eight points per layout; the first kShapePointCount form the outline.
 extern const POINT ShapePoints[kLayoutCount][8];
 
+// The size each figure is cut at: that of the slot whose rows show it. The
+// figure's cell in the sheet is FigurePos[figure] with this size.
+SIZE FigureCutSize(int figure);
+
 // The header and palette that turn KL_Figs.dat into a 32-bit sheet: entry i
 // is grey 17 i with fourth byte 255 - 17 i, so the pixel value (the ink
 // coverage) becomes the blend weight.

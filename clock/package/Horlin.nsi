@@ -1,5 +1,7 @@
 ; The per-user installer of the clock, made by scripts/package.sh:
-;   makensis -DVERSION=1.0 -DARCH=win32|win64 -DSTAGE=<folder with the files> -DOUTFILE=<setup.exe> Horlin.nsi
+;   makensis -DVERSION=1.0 -DARCH=win32|win64 -DSTAGE=<folder with the files> -DSKINS=<skins.nsh>
+;            -DOUTFILE=<setup.exe> Horlin.nsi
+; SKINS lists the bundled skins, one "!insertmacro SKIN name" line each.
 ; Installs into the user's own programs folder without administrator rights
 ; (the clock writes KL_Env.cfg beside itself), with a Start menu shortcut, an
 ; optional shortcut in the Startup folder and an entry in the user's list of
@@ -25,6 +27,21 @@ VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "CompanyName" "Horlin Project"
 VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Horlin Project. All rights reserved."
 
+; The files of one bundled skin, installed or removed.
+!macro SKIN name
+  !ifdef INSTALLING
+    SetOutPath "$INSTDIR\skins\${name}"
+    File "${STAGE}\skins\${name}\KL_Face.bmp"
+    File "${STAGE}\skins\${name}\KL_Figs.dat"
+    File "${STAGE}\skins\${name}\preview.png"
+  !else
+    Delete "$INSTDIR\skins\${name}\KL_Face.bmp"
+    Delete "$INSTDIR\skins\${name}\KL_Figs.dat"
+    Delete "$INSTDIR\skins\${name}\preview.png"
+    RMDir "$INSTDIR\skins\${name}"
+  !endif
+!macroend
+
 Page components
 Page directory
 Page instfiles
@@ -48,6 +65,11 @@ Section "Horlin" SecProgram
   File "${STAGE}\KL_Figs.dat"
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"
+  File "${STAGE}\horlin-skin.exe"
+  !define INSTALLING
+  !include "${SKINS}"
+  !undef INSTALLING
+  SetOutPath "$INSTDIR"
   ; KL_Env.cfg is the user's and is never shipped, so an upgrade keeps it.
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   ; The shortcut's working folder is the one current at its creation: the
@@ -78,6 +100,9 @@ Section "Uninstall"
   Delete "$INSTDIR\KL_Figs.dat"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\horlin-skin.exe"
+  !include "${SKINS}"
+  RMDir "$INSTDIR\skins"
   ; The settings byte the clock wrote goes with it.
   Delete "$INSTDIR\KL_Env.cfg"
   Delete "$INSTDIR\Uninstall.exe"
