@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include "FileHandle.h"
+
 namespace horlin {
 
 const char kEnvFile[] = "KL_Env.cfg";
@@ -18,22 +20,19 @@ POINT CornerPosition(int corner, SIZE screen, SIZE window) {
 }
 
 unsigned char ReadEnvFile(const char* name) {
-  HANDLE file = CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return kDefaultEnv;
+  FileHandle file(CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Ok()) return kDefaultEnv;
   unsigned char byte = 0;
   DWORD got = 0;
-  if (!ReadFile(file, &byte, 1, &got, nullptr)) got = 0;
-  CloseHandle(file);
+  if (!ReadFile(file.Get(), &byte, 1, &got, nullptr)) got = 0;
   return EnvFromBytes(&byte, got);
 }
 
 bool WriteEnvFile(const char* name, unsigned char env) {
-  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  FileHandle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Ok()) return false;
   DWORD put = 0;
-  bool ok = WriteFile(file, &env, 1, &put, nullptr) && put == 1;
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.Get(), &env, 1, &put, nullptr) && put == 1;
 }
 
 }  // namespace horlin

@@ -6,15 +6,13 @@
 #include <sstream>
 
 #include "ClockMain.h"
+#include "FaceTables.h"
 #include "Messages.h"
 #include "ProbeShared.h"
 
 namespace e2e {
 
 namespace {
-
-constexpr int kFaceWidth = 360;
-constexpr int kFaceHeight = 60;
 
 // A 32-bit top-down DIB section selected into a memory DC.
 class Canvas {

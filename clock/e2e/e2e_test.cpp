@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "FaceTables.h"
 #include "Messages.h"
 #include "e2e_support.h"
 
@@ -21,7 +22,6 @@ namespace {
 
 constexpr DWORD kStartMs = 15000;
 constexpr DWORD kExitMs = 10000;
-constexpr int kWidth = 360, kHeight = 60;
 constexpr wchar_t kEnvFile[] = L"KL_Env.cfg";
 constexpr char kResultVariable[] = "HORLIN_E2E_RESULT";
 
@@ -40,7 +40,7 @@ constexpr UINT kMenuIds[10] = {0, 1, 2, 3, static_cast<UINT>(-1), 5, static_cast
 
 POINT Corner(int corner) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  return POINT{corner & 1 ? w - kWidth : 0, corner & 2 ? h - kHeight : 0};
+  return POINT{corner & 1 ? w - kFaceWidth : 0, corner & 2 ? h - kFaceHeight : 0};
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -96,15 +96,15 @@ class ClockTest : public ::testing::Test {
     const POINT at = Corner(corner);
     EXPECT_EQ(r.left, at.x) << "corner " << corner;
     EXPECT_EQ(r.top, at.y) << "corner " << corner;
-    EXPECT_EQ(r.right - r.left, kWidth);
-    EXPECT_EQ(r.bottom - r.top, kHeight);
+    EXPECT_EQ(r.right - r.left, kFaceWidth);
+    EXPECT_EQ(r.bottom - r.top, kFaceHeight);
 
     HRGN outline = CreateRectRgn(0, 0, 0, 0);
     HRGN expected = face.Shape(corner);
     ASSERT_NE(GetWindowRgn(Window(), outline), ERROR) << "the window has no outline";
     EXPECT_TRUE(EqualRgn(outline, expected)) << "the outline is not the one of layout " << corner;
     // The corner beside the weekday label is cut off; the other three stay.
-    const POINT corners[4] = {{2, 2}, {kWidth - 3, 2}, {2, kHeight - 3}, {kWidth - 3, kHeight - 3}};
+    const POINT corners[4] = {{2, 2}, {kFaceWidth - 3, 2}, {2, kFaceHeight - 3}, {kFaceWidth - 3, kFaceHeight - 3}};
     const int cut[4] = {3, 2, 1, 0};
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(PtInRegion(outline, corners[i].x, corners[i].y) != 0, i != cut[corner])
@@ -424,14 +424,16 @@ class ScreenSize : public ClockTest {
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     ASSERT_EQ(ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
     RECT r{};
-    EXPECT_TRUE(WaitFor(5000, [&] { return GetWindowRect(Window(), &r) && r.left == 440 && r.top == 540; }))
+    EXPECT_TRUE(WaitFor(
+        5000, [&] { return GetWindowRect(Window(), &r) && r.left == 800 - kFaceWidth && r.top == 600 - kFaceHeight; }))
         << "at (" << r.left << ", " << r.top << ") on the 800 x 600 screen";
     ExpectPlaced(3);
     ExpectFace(3);
 
     ASSERT_EQ(ChangeDisplaySettingsW(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
     EXPECT_TRUE(WaitFor(
-        5000, [&] { return GetWindowRect(Window(), &r) && r.left == width - kWidth && r.top == height - kHeight; }))
+        5000,
+        [&] { return GetWindowRect(Window(), &r) && r.left == width - kFaceWidth && r.top == height - kFaceHeight; }))
         << "at (" << r.left << ", " << r.top << ") after the screen size was restored";
     ExpectPlaced(3);
     ExpectFace(3);
