@@ -84,12 +84,22 @@ TEST(Settings, FileWriteLeavesExactlyOneByte) {
   ASSERT_TRUE(horlin::WriteEnvFile(path.c_str(), 0xFC));
   EXPECT_EQ(FileBytes(path), std::vector<unsigned char>{0xFC});
 
-  // Held open by someone else: the write fails and the old byte stays.
+  // Held open by someone else: the write fails and the old byte stays, with
+  // no temporary file left beside it.
   HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(horlin::WriteEnvFile(path.c_str(), 0x01));
   CloseHandle(held);
   EXPECT_EQ(FileBytes(path), std::vector<unsigned char>{0xFC});
+  EXPECT_EQ(GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // Read-only: never replaced, although Wine's MoveFileEx would replace it.
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(horlin::WriteEnvFile(path.c_str(), 0x01));
+  EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FileBytes(path), std::vector<unsigned char>{0xFC});
+  EXPECT_EQ(GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // The menu as Windows holds it: text and checked state per position.
