@@ -135,6 +135,15 @@ LRESULT MainWindow::MessageProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // the session may end
+    case WM_ENDSESSION:
+      // The session is ending: the process is ended after this message,
+      // without WM_CLOSE or WM_DESTROY, so the destructor's save would never
+      // run. The byte is saved now, and a failure shows no box, which would
+      // hold the end of the session up.
+      if (wParam) horlin::WriteEnvFile(horlin::kEnvFile, Env);
+      return 0;
     case WM_DISPLAYCHANGE:
       // The screen size changed: back into the corner of the new screen.
       if (Clock) Place(Env);

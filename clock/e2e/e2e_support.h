@@ -37,6 +37,8 @@ class WorkDir {
   bool Write(const wchar_t* name, const Bytes& bytes) const;
   bool Read(const wchar_t* name, Bytes* bytes) const;  // false when missing
   void Remove(const wchar_t* name) const;
+  // The names of the files in it, sorted.
+  std::vector<std::wstring> Files() const;
 
  private:
   std::wstring dir_;
@@ -92,6 +94,19 @@ struct MessageBoxInfo {
 bool WaitMessageBox(DWORD pid, DWORD timeoutMs, MessageBoxInfo* info);
 // Presses OK and waits until the box is gone.
 bool CloseMessageBox(HWND box);
+
+// Ends the Windows session as logging off does. Under Wine that is
+// `wineboot --end-session`, which sends WM_QUERYENDSESSION and WM_ENDSESSION
+// to every program with windows and then ends them; on Windows itself, where a
+// test can't log its user off, the clock gets the two messages and is then
+// ended, as the system would end it.
+struct SessionEnd {
+  bool finished = false;  // the session end completed within the time
+  DWORD elapsedMs = 0;
+  std::wstring boxText;  // a message box the clock showed meanwhile (closed again)
+  std::string why;       // what went wrong when it didn't finish
+};
+SessionEnd EndSession(ClockProcess& clock, DWORD timeoutMs);
 
 // Pixels as 0x00RRGGBB, row by row from the top.
 using Pixels = std::vector<DWORD>;

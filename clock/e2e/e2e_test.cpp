@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -23,6 +24,10 @@ namespace {
 constexpr DWORD kStartMs = 15000;
 constexpr DWORD kExitMs = 10000;
 constexpr wchar_t kEnvFile[] = L"KL_Env.cfg";
+// The end of a session may take this long at most, and the clock must be gone
+// by then; a box of the clock would hold it up until the driver closes it.
+constexpr DWORD kSessionEndLimitMs = 5000;
+constexpr DWORD kSessionEndTimeoutMs = 30000;
 constexpr char kResultVariable[] = "HORLIN_E2E_RESULT";
 
 const wchar_t* const kMenuTexts[10] = {L"左上に表示(&1)",
@@ -174,6 +179,26 @@ class ClockTest : public ::testing::Test {
     Bytes got;
     ASSERT_TRUE(dir.Read(kEnvFile, &got)) << "no settings file";
     EXPECT_EQ(got, expected);
+  }
+
+  // The folder holds the data files and the settings file, nothing else: no
+  // temporary file of a save is left behind.
+  void ExpectOnlyDataFiles() {
+    std::string files;
+    for (const std::wstring& name : dir.Files()) files += Utf8(name) + " ";
+    EXPECT_EQ(files, "KL_Env.cfg KL_Face.bmp KL_Figs.dat ");
+  }
+
+  // Ends the session: within a few seconds, without a box from the clock, and
+  // with the clock gone afterwards.
+  void ExpectSessionEnds() {
+    const SessionEnd end = EndSession(*clock, kSessionEndTimeoutMs);
+    ASSERT_TRUE(end.finished) << end.why;
+    std::printf("the session end took %lu ms\n", static_cast<unsigned long>(end.elapsedMs));
+    EXPECT_LT(end.elapsedMs, kSessionEndLimitMs);
+    EXPECT_EQ(Utf8(end.boxText), "") << "the clock showed a box while the session ended";
+    DWORD code = 0;
+    EXPECT_TRUE(clock->WaitExit(kSessionEndLimitMs, &code)) << "the clock outlived the session";
   }
 
   // Closes the clock through its menu's last item and checks the normal end.
@@ -377,6 +402,46 @@ TEST_F(Settings, SaveFailureShowsBoxAndKeepsOldByte) {
   ASSERT_TRUE(CloseMessageBox(box.box));
   ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
   ExpectSettings({0x02});
+}
+
+TEST_F(Settings, ReadOnlyFileShowsBoxAndKeepsOldByte) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x02}));
+  ASSERT_TRUE(SetFileAttributesW(dir.Path(kEnvFile).c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(Command(3), 0);
+  PostMessageW(Window(), WM_CLOSE, 0, 0);
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitMessageBox(clock->Pid(), 5000, &box)) << "no save failure box";
+  EXPECT_EQ(Utf8(box.text), Utf8(L"環境の保存に失敗しました。"));
+  ASSERT_TRUE(CloseMessageBox(box.box));
+  ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
+  ExpectSettings({0x02});
+  EXPECT_NE(GetFileAttributesW(dir.Path(kEnvFile).c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "the file was replaced";
+  ExpectOnlyDataFiles();
+}
+
+// ---- the end of the Windows session ----
+
+using SessionEnd = ClockTest;
+
+TEST_F(SessionEnd, SavesTheSettings) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x01}));
+  EXPECT_EQ(Command(2), 0);
+  EXPECT_EQ(Command(5), 0);
+  ExpectPlaced(6);
+  ASSERT_NO_FATAL_FAILURE(ExpectSessionEnds());
+  ExpectSettings({0x06});
+  ExpectOnlyDataFiles();
+}
+
+TEST_F(SessionEnd, FileHeldOpenKeepsTheOldByteWithoutABox) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x02}));
+  EXPECT_EQ(Command(3), 0);
+  HANDLE held = CreateFileW(dir.Path(kEnvFile).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ExpectSessionEnds();
+  CloseHandle(held);
+  ExpectSettings({0x02});
+  ExpectOnlyDataFiles();
 }
 
 // ---- the ways to close the window, all saving like the Exit item ----
