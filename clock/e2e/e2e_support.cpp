@@ -2,6 +2,8 @@
 
 #include "WideText.h"
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -218,6 +220,15 @@ bool ClockProcess::WaitExit(DWORD timeoutMs, DWORD* code) {
   if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
   GetExitCodeProcess(process_, code);
   return true;
+}
+
+SIZE_T ClockProcess::PrivateBytes() const {
+  // The commit charge, which is the private memory; Wine fills in this field
+  // for another process, but not PrivateUsage.
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!process_ || !GetProcessMemoryInfo(process_, &counters, sizeof counters)) return 0;
+  return counters.PagefileUsage;
 }
 
 // ---- the end of the session ----
@@ -446,13 +457,13 @@ LONG Probe::ShowWindowCount() const {
   return shared_ ? static_cast<volatile probe::Shared*>(shared_)->showWindowCount : -1;
 }
 
-bool Probe::Request(WPARAM what) {
+bool Probe::Request(WPARAM what, DWORD timeoutMs) {
   if (!hook_) return false;
   auto* shared = static_cast<volatile probe::Shared*>(shared_);
   const LONG before = shared->requests;
   DWORD_PTR result = 0;
   static const UINT message = RegisterWindowMessageW(probe::kMessageName);
-  if (!SendMessageTimeoutW(clock_, message, what, 0, SMTO_ABORTIFHUNG, 5000, &result)) return false;
+  if (!SendMessageTimeoutW(clock_, message, what, 0, SMTO_ABORTIFHUNG, timeoutMs, &result)) return false;
   return shared->requests != before;
 }
 
@@ -472,6 +483,15 @@ bool Probe::ReadMenu(std::vector<Row>* rows) {
 }
 
 bool Probe::EndMenu() { return Request(probe::kEndMenu); }
+
+bool Probe::RunTicks(LONG count) {
+  auto* shared = static_cast<volatile probe::Shared*>(shared_);
+  if (!shared) return false;
+  shared->tickCount = count;
+  const LONG painted = shared->paintCount;
+  // About a millisecond a tick at most, with room for a slow host.
+  return Request(probe::kRunTicks, 60000 + static_cast<DWORD>(count) * 5) && shared->paintCount - painted == count;
+}
 
 // ---- the popup menu ----
 

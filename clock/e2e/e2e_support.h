@@ -61,6 +61,8 @@ class ClockProcess {
   DWORD WindowThread() const;
   // True when the process has ended in time; its exit code in *code.
   bool WaitExit(DWORD timeoutMs, DWORD* code);
+  // The process's private memory in bytes; 0 when it can't be read.
+  SIZE_T PrivateBytes() const;
 
  private:
   HANDLE process_ = nullptr;
@@ -153,9 +155,12 @@ class Probe {
   // The popup menu open in the clock's thread, read there.
   bool ReadMenu(std::vector<Row>* rows);
   bool EndMenu();
+  // Runs ticks of the clock (its timer's work and the paint) in its own
+  // thread, as fast as they go; false unless every tick painted.
+  bool RunTicks(LONG count);
 
  private:
-  bool Request(WPARAM what);
+  bool Request(WPARAM what, DWORD timeoutMs = 5000);
   HANDLE mapping_ = nullptr;
   void* shared_ = nullptr;
   HMODULE dll_ = nullptr;

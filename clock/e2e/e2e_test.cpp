@@ -444,6 +444,51 @@ TEST_F(SessionEnd, FileHeldOpenKeepsTheOldByteWithoutABox) {
   ExpectOnlyDataFiles();
 }
 
+// ---- a long run ----
+
+using LongRun = ClockTest;
+
+// An hour of 125 ms ticks and a thousand corner and topmost changes, driven
+// through the clock's own handlers faster than real time, leave its private
+// memory where it was after a first round of each. (Wine counts neither GDI
+// objects nor handles of another process, so memory is what can be watched.)
+TEST_F(LongRun, AnHourOfTicksAndAThousandChangesLeaveMemoryFlat) {
+  constexpr LONG kTicks = 3600 * 8;
+  constexpr int kChanges = 1000;  // every other one a corner, the others topmost
+  constexpr LONG kTicksPerChange = kTicks / kChanges;
+  // A region leaked at each corner change would add about 300 KiB.
+  constexpr SIZE_T kSlackBytes = 64 * 1024;
+  ASSERT_NO_FATAL_FAILURE(Start());
+  int corner = 1;
+  auto change = [&](int n) {
+    if (n % 2) return Command(5) == 0;
+    corner = (corner + 1) & 3;
+    return Command(static_cast<WPARAM>(corner)) == 0;
+  };
+  ASSERT_TRUE(probe.RunTicks(200)) << "warm-up ticks";
+  for (int n = 0; n < 8; ++n) ASSERT_TRUE(change(n)) << "warm-up change " << n;
+  const SIZE_T before = clock->PrivateBytes();
+  ASSERT_GT(before, 0u) << "the clock's memory can't be read";
+
+  const ULONGLONG start = GetTickCount64();
+  for (int n = 0; n < kChanges; ++n) {
+    ASSERT_TRUE(probe.RunTicks(kTicksPerChange)) << "ticks before change " << n;
+    ASSERT_TRUE(change(n)) << "change " << n;
+  }
+  ASSERT_TRUE(probe.RunTicks(kTicks - kTicksPerChange * kChanges)) << "the last ticks";
+  const SIZE_T after = clock->PrivateBytes();
+  std::printf("%ld ticks and %d changes in %llu ms; private memory %lu KiB before, %lu KiB after\n",
+              static_cast<long>(kTicks), kChanges, static_cast<unsigned long long>(GetTickCount64() - start),
+              static_cast<unsigned long>(before / 1024), static_cast<unsigned long>(after / 1024));
+  EXPECT_LE(after, before + kSlackBytes);
+
+  // Still the clock it was: back in the upper right, not topmost.
+  ExpectPlaced(1);
+  ExpectFace(1);
+  ASSERT_NO_FATAL_FAILURE(EndWithExitItem());
+  ExpectSettings({0x01});
+}
+
 // ---- the ways to close the window, all saving like the Exit item ----
 
 enum class CloseBy { CloseMessage, SystemCommand, AltF4 };
