@@ -233,11 +233,7 @@ SIZE_T ClockProcess::PrivateBytes() const {
 
 // ---- the end of the session ----
 
-namespace {
-
 bool RunningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
-}  // namespace
 
 SessionEnd EndSession(ClockProcess& clock, DWORD timeoutMs) {
   SessionEnd end;

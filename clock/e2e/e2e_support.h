@@ -97,6 +97,9 @@ bool WaitMessageBox(DWORD pid, DWORD timeoutMs, MessageBoxInfo* info);
 // Presses OK and waits until the box is gone.
 bool CloseMessageBox(HWND box);
 
+// True when this program runs under Wine rather than on Windows itself.
+bool RunningUnderWine();
+
 // Ends the Windows session as logging off does. Under Wine that is
 // `wineboot --end-session`, which sends WM_QUERYENDSESSION and WM_ENDSESSION
 // to every program with windows and then ends them; on Windows itself, where a

@@ -62,8 +62,6 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-bool RunningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
 // One clock started in its own folder, with the probe hooked into its thread
 // and a reference face of our own to compare the screen with.
 class ClockTest : public ::testing::Test {
