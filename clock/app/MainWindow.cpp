@@ -1,9 +1,10 @@
 #include "MainWindow.h"
 
 #include <cstdlib>
-#include <new>
 #include <string>
 
+#include "FaceTables.h"
+#include "GuardedStep.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "ShowMessage.h"
@@ -27,7 +28,8 @@ SIZE ScreenSize() {
 }  // namespace
 
 bool MainWindow::RegisterWindowClass() {
-  try {
+  bool registered = false;
+  horlin::GuardedStep([&] {
     std::wstring className = horlin::WideFromCp932(horlin::kTitle);
     WNDCLASSW wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -40,16 +42,15 @@ bool MainWindow::RegisterWindowClass() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1);  // never shown: WM_ERASEBKGND fills
     wc.lpszMenuName = nullptr;
     wc.lpszClassName = className.c_str();
-    return RegisterClassW(&wc) != 0;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+    registered = RegisterClassW(&wc) != 0;
+  });
+  return registered;
 }
 
 MainWindow::MainWindow()
     : hWnd(nullptr),
       Pos{0, 0},
-      Size{360, 60},
+      Size{kFaceWidth, kFaceHeight},
       Caption(horlin::kCaption),
       Title(horlin::kTitle),
       TimerOn(0),
@@ -59,23 +60,16 @@ MainWindow::MainWindow()
   Pos.x = ScreenSize().cx - Size.cx;
 
   // Created hidden; Place shows it once the clock body exists.
-  try {
+  horlin::GuardedStep([&] {
     std::wstring title = horlin::WideFromCp932(Title);
     hWnd = CreateWindowExW(0, title.c_str(), title.c_str(), WS_POPUP | WS_SYSMENU, Pos.x, Pos.y, Size.cx, Size.cy,
                            nullptr, nullptr, hInstance, this);
-  } catch (const std::bad_alloc&) {
-    hWnd = nullptr;
-  }
+  });
   if (!hWnd) Fatal(nullptr, horlin::kMsgWindowCreate);
 
   LoadEnv();
 
-  try {
-    Clock = new ClockMain(hWnd, hInstance);
-  } catch (...) {
-    Clock = nullptr;
-    Fatal(hWnd, horlin::kMsgClockCreate);
-  }
+  if (!horlin::GuardedStep([&] { Clock = new ClockMain(hWnd, hInstance); })) Fatal(hWnd, horlin::kMsgClockCreate);
   HRGN shape = nullptr;
   if (Clock->Create(&shape, kFaceFile, kFigureFile, Env & horlin::kEnvCorner) != 0) {
     // The body or the library has shown the message already.
@@ -86,12 +80,7 @@ MainWindow::MainWindow()
 
   Place(Env);
 
-  try {
-    Menu = new MakeMenu();
-  } catch (...) {
-    Menu = nullptr;
-    Fatal(hWnd, horlin::kMsgMenuCreate);
-  }
+  if (!horlin::GuardedStep([&] { Menu = new MakeMenu(); })) Fatal(hWnd, horlin::kMsgMenuCreate);
   if (!Menu->Build(MenuItems, kMenuRows, kMenuJapanese)) Fatal(hWnd, horlin::kMsgMenuBuild);
 
   ShowWindow(hWnd, CmdShow);
@@ -124,7 +113,7 @@ LRESULT MainWindow::MessageProc(UINT message, WPARAM wParam, LPARAM lParam) {
         KillTimer(hWnd, kTickTimer);
         TimerOn = 0;
       }
-      DefWindowProcW(hWnd, message, wParam, lParam);  // destroys the window
+      DefaultProc(message, wParam, lParam);  // destroys the window
       return 0;
     case WM_ERASEBKGND: {
       RECT client;
@@ -146,12 +135,21 @@ LRESULT MainWindow::MessageProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // the session may end
+    case WM_ENDSESSION:
+      // The session is ending: the process is ended after this message,
+      // without WM_CLOSE or WM_DESTROY, so the destructor's save would never
+      // run. The byte is saved now, and a failure shows no box, which would
+      // hold the end of the session up.
+      if (wParam) horlin::WriteEnvFile(horlin::kEnvFile, Env);
+      return 0;
     case WM_DISPLAYCHANGE:
       // The screen size changed: back into the corner of the new screen.
       if (Clock) Place(Env);
       return 0;
     default:
-      return DefWindowProcW(hWnd, message, wParam, lParam);
+      return DefaultProc(message, wParam, lParam);
   }
 }
 
@@ -172,22 +170,22 @@ void MainWindow::OnPaint() {
 
 void MainWindow::OnCommand(int id) {
   switch (id) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-      SelectCorner(id);
+    case kCommandLeftTop:
+    case kCommandRightTop:
+    case kCommandLeftBottom:
+    case kCommandRightBottom:
+      SelectCorner(id);  // the command is the corner number
       break;
-    case 5:
+    case kCommandTopmost:
       ToggleTopmost();
       break;
-    case 7:
+    case kCommandAbout:
       ShowAbout();
       break;
-    case 9:
+    case kCommandExit:
       SendMessageW(hWnd, WM_CLOSE, 0, 0);
       break;
-    default:  // 4, 6, 8 and everything above 9
+    default:  // 4, 6, 8 (no row sends them) and everything above 9
       break;
   }
 }

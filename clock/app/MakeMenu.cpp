@@ -1,22 +1,22 @@
 #include "MakeMenu.h"
 
-#include <new>
 #include <string>
 
+#include "GuardedStep.h"
 #include "Messages.h"
 #include "WideText.h"
 
 MenuItem MenuItems[kMenuRows] = {
-    {MF_STRING, 0, horlin::kMenuLeftTopEn, horlin::kMenuLeftTop},
-    {MF_STRING, 1, horlin::kMenuRightTopEn, horlin::kMenuRightTop},
-    {MF_STRING, 2, horlin::kMenuLeftBottomEn, horlin::kMenuLeftBottom},
-    {MF_STRING, 3, horlin::kMenuRightBottomEn, horlin::kMenuRightBottom},
-    {MF_SEPARATOR, 0, nullptr, nullptr},
-    {MF_STRING, 5, horlin::kMenuTopmostEn, horlin::kMenuTopmost},
-    {MF_SEPARATOR, 0, nullptr, nullptr},
-    {MF_STRING, 7, horlin::kMenuAboutEn, horlin::kMenuAbout},
-    {MF_SEPARATOR, 0, nullptr, nullptr},
-    {MF_STRING, 9, horlin::kMenuExitEn, horlin::kMenuExit},
+    {MF_STRING, kCommandLeftTop, horlin::kMenuLeftTopEn, horlin::kMenuLeftTop},
+    {MF_STRING, kCommandRightTop, horlin::kMenuRightTopEn, horlin::kMenuRightTop},
+    {MF_STRING, kCommandLeftBottom, horlin::kMenuLeftBottomEn, horlin::kMenuLeftBottom},
+    {MF_STRING, kCommandRightBottom, horlin::kMenuRightBottomEn, horlin::kMenuRightBottom},
+    {MF_SEPARATOR, kNoCommand, nullptr, nullptr},
+    {MF_STRING, kCommandTopmost, horlin::kMenuTopmostEn, horlin::kMenuTopmost},
+    {MF_SEPARATOR, kNoCommand, nullptr, nullptr},
+    {MF_STRING, kCommandAbout, horlin::kMenuAboutEn, horlin::kMenuAbout},
+    {MF_SEPARATOR, kNoCommand, nullptr, nullptr},
+    {MF_STRING, kCommandExit, horlin::kMenuExitEn, horlin::kMenuExit},
 };
 
 void MarkCorner(MenuItem* table, int corner) {
@@ -35,18 +35,20 @@ namespace {
 // table keeps code page 932 bytes; the menu gets them as UTF-16, so they read
 // the same whatever the system's code page.
 BOOL PutRow(HMENU menu, const MenuItem& row, int language, int position) {
-  try {
+  BOOL put = FALSE;
+  horlin::GuardedStep([&] {
     std::wstring text;
     const wchar_t* item = nullptr;
     if (!(row.Flags & MF_SEPARATOR) && MenuText(row, language)) {
       text = horlin::WideFromCp932(MenuText(row, language));
       item = text.c_str();
     }
-    if (position < 0) return AppendMenuW(menu, row.Flags, row.Id, item);
-    return ModifyMenuW(menu, static_cast<UINT>(position), row.Flags | MF_BYPOSITION, row.Id, item);
-  } catch (const std::bad_alloc&) {
-    return FALSE;
-  }
+    if (position < 0)
+      put = AppendMenuW(menu, row.Flags, row.Id, item);
+    else
+      put = ModifyMenuW(menu, static_cast<UINT>(position), row.Flags | MF_BYPOSITION, row.Id, item);
+  });
+  return put;
 }
 
 }  // namespace

@@ -12,6 +12,19 @@ struct MenuItem {
   const char* TextJapanese;  // code page 932; null for separators
 };
 
+// The commands of the menu rows, sent as the low word of WM_COMMAND's wParam.
+// A corner's command is its corner number.
+enum MenuCommand : UINT {
+  kCommandLeftTop = 0,
+  kCommandRightTop = 1,
+  kCommandLeftBottom = 2,
+  kCommandRightBottom = 3,
+  kCommandTopmost = 5,
+  kCommandAbout = 7,
+  kCommandExit = 9,
+};
+constexpr UINT kNoCommand = 0;  // the id of a separator, which sends nothing
+
 constexpr int kMenuRows = 10;
 constexpr int kMenuTopmostRow = 5;  // rows 0..3 are the corners
 constexpr int kMenuJapanese = 1;    // any other language value selects English

@@ -3,6 +3,8 @@
 #include "ClockMain.h"
 
 #include "FaceTables.h"
+#include "FileHandle.h"
+#include "GuardedStep.h"
 #include "Messages.h"
 #include "ShowMessage.h"
 
@@ -53,14 +55,14 @@ int ClockMain::Create(HRGN* Shape, const char* FaceFile, const char* FigureFile,
 int ClockMain::LoadSkin(const char* FileName) {
   delete Skin;
   Skin = nullptr;
-  try {
-    // The library takes a writable name; it only reads it.
-    std::vector<char> name;
-    if (FileName != nullptr) name.assign(FileName, FileName + std::strlen(FileName) + 1);
-    Skin = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, name.empty() ? nullptr : name.data(), kColor24,
-                                LANGUAGE_JAPANESE);
-  } catch (...) {
-    Skin = nullptr;
+  // Skin stays null when the step raises.
+  if (!horlin::GuardedStep([&] {
+        // The library takes a writable name; it only reads it.
+        std::vector<char> name;
+        if (FileName != nullptr) name.assign(FileName, FileName + std::strlen(FileName) + 1);
+        Skin = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, name.empty() ? nullptr : name.data(), kColor24,
+                                    LANGUAGE_JAPANESE);
+      })) {
     ShowFailure(hWnd, horlin::kMsgSkinLoad);
     return 1;
   }
@@ -69,11 +71,10 @@ int ClockMain::LoadSkin(const char* FileName) {
   // A second load replaces the strip rather than leaking the first one.
   delete Strip;
   Strip = nullptr;
-  try {
-    Strip = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, kFaceWidth, kFaceHeight * kStripRows, kColor24,
-                                 kPixelsPerMetre, kPixelsPerMetre, LANGUAGE_JAPANESE);
-  } catch (...) {
-    Strip = nullptr;
+  if (!horlin::GuardedStep([&] {
+        Strip = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, kFaceWidth, kFaceHeight * kStripRows, kColor24,
+                                     kPixelsPerMetre, kPixelsPerMetre, LANGUAGE_JAPANESE);
+      })) {
     ShowFailure(hWnd, horlin::kMsgStripCreate);
     return 1;
   }
@@ -86,34 +87,35 @@ int ClockMain::LoadFigures(const char* FileName) {
 
   // Owned here so that every return frees it.
   std::unique_ptr<unsigned char[]> buffer;
-  try {
-    buffer.reset(new unsigned char[kFigureBytes]);
-  } catch (...) {
+  if (!horlin::GuardedStep([&] { buffer.reset(new unsigned char[kFigureBytes]); })) {
     ShowFailure(hWnd, horlin::kMsgMemory);
     return 1;
   }
 
-  HANDLE file = CreateFileA(FileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    ShowFailure(hWnd, horlin::kMsgDataOpen);
-    return 1;
-  }
   DWORD got = 0;
-  if (!ReadFile(file, buffer.get(), kFigureBytes, &got, nullptr)) got = 0;
-  CloseHandle(file);
+  {
+    // Closed again before any message is shown.
+    horlin::FileHandle file(
+        CreateFileA(FileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Ok()) {
+      ShowFailure(hWnd, horlin::kMsgDataOpen);
+      return 1;
+    }
+    if (!ReadFile(file.Get(), buffer.get(), kFigureBytes, &got, nullptr)) got = 0;
+  }
   if (got < kFigureBytes) {  // bytes after the sheet are never read
     ShowFailure(hWnd, horlin::kMsgDataRead);
     return 1;
   }
 
-  try {
-    // The library takes a writable palette; it only reads it.
-    unsigned char palette[sizeof FigurePalette];
-    std::memcpy(palette, FigurePalette, sizeof palette);
-    Figures = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeader, palette, buffer.get(), kColor32,
-                                   LANGUAGE_JAPANESE);
-  } catch (...) {
-    Figures = nullptr;
+  // Figures stays null when the step raises.
+  if (!horlin::GuardedStep([&] {
+        // The library takes a writable palette; it only reads it.
+        unsigned char palette[sizeof FigurePalette];
+        std::memcpy(palette, FigurePalette, sizeof palette);
+        Figures = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeader, palette, buffer.get(), kColor32,
+                                       LANGUAGE_JAPANESE);
+      })) {
     ShowFailure(hWnd, horlin::kMsgObjectCreate);
     return 1;
   }

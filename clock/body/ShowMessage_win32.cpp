@@ -2,14 +2,17 @@
 
 #include <string>
 
+#include "GuardedStep.h"
 #include "WideText.h"
 
 int horlin::ShowMessage(HWND owner, const char* text, const char* caption, UINT type) {
-  try {
-    std::wstring wText = WideFromCp932(text), wCaption = WideFromCp932(caption);
-    if (!wText.empty()) return MessageBoxW(owner, wText.c_str(), wCaption.c_str(), type);
-  } catch (...) {
-    // No memory for the conversion: show the bytes as they are.
-  }
+  std::wstring wText, wCaption;
+  const bool converted = GuardedStep([&] {
+    wText = WideFromCp932(text);
+    wCaption = WideFromCp932(caption);
+  });
+  // Without memory for the conversion, or for a text that doesn't convert, the
+  // bytes go out as they are.
+  if (converted && !wText.empty()) return MessageBoxW(owner, wText.c_str(), wCaption.c_str(), type);
   return MessageBoxA(owner, text, caption, type);
 }

@@ -1,12 +1,11 @@
-// Code page 932 texts as UTF-16 for the wide Win32 calls.
+// Code page 932 texts as UTF-16 for the wide Win32 calls (Windows only). The
+// one conversion is shared with the library's message boxes.
 #pragma once
 
-#include <string>
+#include "../../common/cp932_wide.h"
 
 namespace horlin {
 
-// The text converted from code page 932, whatever the system's code page;
-// empty for a null or unconvertible text. May throw std::bad_alloc.
-std::wstring WideFromCp932(const char* text);
+using cp932::WideFromCp932;
 
 }  // namespace horlin

@@ -12,13 +12,13 @@
 #include <string>
 
 #include "Messages.h"
+#include "WideText.h"
 
 namespace {
 
 HWND ClockWindow() {
-  wchar_t title[256] = {};
-  MultiByteToWideChar(932, 0, horlin::kTitle, -1, title, 256);
-  return FindWindowW(title, title);
+  const std::wstring title = horlin::WideFromCp932(horlin::kTitle);
+  return FindWindowW(title.c_str(), title.c_str());
 }
 
 BOOL CALLBACK FindMenu(HWND hwnd, LPARAM found) {

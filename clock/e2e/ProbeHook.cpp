@@ -1,6 +1,7 @@
 // The probe hook, loaded into the clock's process by SetWindowsHookEx. It
-// counts the WM_SHOWWINDOW messages of one window and, on request, reads or
-// closes the popup menu that is open in the hooked thread.
+// counts the WM_SHOWWINDOW and WM_PAINT messages of one window and, on
+// request, reads or closes the popup menu that is open in the hooked thread or
+// runs ticks of the clock there.
 #include <windows.h>
 
 #include "ProbeShared.h"
@@ -48,6 +49,17 @@ void ReadMenu(probe::Shared* shared) {
   }
 }
 
+// What the clock's 125 ms timer does, then the paint it causes, without
+// waiting for the timer: the clock's own WM_TIMER handler invalidates the
+// window and UpdateWindow sends the WM_PAINT. In the clock's thread these are
+// plain calls, so an hour of ticks takes seconds.
+void RunTicks(HWND clock, probe::Shared* shared) {
+  for (LONG i = 0; i < shared->tickCount; ++i) {
+    SendMessageW(clock, WM_TIMER, 1, 0);
+    UpdateWindow(clock);
+  }
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -55,13 +67,13 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wPa
   if (code == HC_ACTION) {
     const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
     probe::Shared* shared = SharedBlock();
-    if (shared && msg->message == WM_SHOWWINDOW &&
-        static_cast<LONG>(reinterpret_cast<LONG_PTR>(msg->hwnd)) == shared->watchedWindow) {
-      InterlockedIncrement(&shared->showWindowCount);
-    }
+    const bool watched = shared && static_cast<LONG>(reinterpret_cast<LONG_PTR>(msg->hwnd)) == shared->watchedWindow;
+    if (watched && msg->message == WM_SHOWWINDOW) InterlockedIncrement(&shared->showWindowCount);
+    if (watched && msg->message == WM_PAINT) InterlockedIncrement(&shared->paintCount);
     if (shared && request && msg->message == request) {
       if (msg->wParam == probe::kReadMenu) ReadMenu(shared);
       if (msg->wParam == probe::kEndMenu) EndMenu();
+      if (msg->wParam == probe::kRunTicks) RunTicks(msg->hwnd, shared);
       InterlockedIncrement(&shared->requests);
     }
   }

@@ -16,6 +16,7 @@ constexpr wchar_t kDllName[] = L"horlin_e2e_probe.dll";
 // wParam of the probe message.
 constexpr WPARAM kReadMenu = 1;  // copy the open popup menu into Shared
 constexpr WPARAM kEndMenu = 2;   // close the open popup menu
+constexpr WPARAM kRunTicks = 3;  // run Shared::tickCount ticks of the clock in its own thread
 
 constexpr int kMaxRows = 16;
 constexpr int kMaxText = 64;
@@ -33,6 +34,8 @@ struct Shared {
   LONG menuFound;  // 1 when the last read found an open popup menu
   LONG rowCount;   // GetMenuItemCount of that menu
   MenuRow rows[kMaxRows];
+  LONG tickCount;   // ticks kRunTicks runs
+  LONG paintCount;  // WM_PAINT messages of the watched window so far
 };
 
 }  // namespace probe

@@ -2,19 +2,20 @@
 
 #include "WideText.h"
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
 #include "ClockMain.h"
+#include "FaceTables.h"
 #include "Messages.h"
 #include "ProbeShared.h"
 
 namespace e2e {
 
 namespace {
-
-constexpr int kFaceWidth = 360;
-constexpr int kFaceHeight = 60;
 
 // A 32-bit top-down DIB section selected into a memory DC.
 class Canvas {
@@ -123,13 +124,10 @@ WorkDir::WorkDir() {
 }
 
 WorkDir::~WorkDir() {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((dir_ + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(Path(found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+  for (const std::wstring& name : Files()) {
+    // A file a case made read-only goes as well.
+    SetFileAttributesW(Path(name.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(Path(name.c_str()).c_str());
   }
   RemoveDirectoryW(dir_.c_str());
 }
@@ -158,6 +156,20 @@ bool WorkDir::Read(const wchar_t* name, Bytes* bytes) const {
 }
 
 void WorkDir::Remove(const wchar_t* name) const { DeleteFileW(Path(name).c_str()); }
+
+std::vector<std::wstring> WorkDir::Files() const {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((dir_ + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // ---- the clock process ----
 
@@ -208,6 +220,80 @@ bool ClockProcess::WaitExit(DWORD timeoutMs, DWORD* code) {
   if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
   GetExitCodeProcess(process_, code);
   return true;
+}
+
+SIZE_T ClockProcess::PrivateBytes() const {
+  // The commit charge, which is the private memory; Wine fills in this field
+  // for another process, but not PrivateUsage.
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!process_ || !GetProcessMemoryInfo(process_, &counters, sizeof counters)) return 0;
+  return counters.PagefileUsage;
+}
+
+// ---- the end of the session ----
+
+bool RunningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+SessionEnd EndSession(ClockProcess& clock, DWORD timeoutMs) {
+  SessionEnd end;
+  const ULONGLONG start = GetTickCount64();
+  HANDLE ender = nullptr;
+  if (RunningUnderWine()) {
+    std::wstring cmd = L"wineboot.exe --end-session";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      end.why = "wineboot.exe did not start";
+      return end;
+    }
+    CloseHandle(pi.hThread);
+    ender = pi.hProcess;
+  } else {
+    // What the system does at a log-off, for this one program.
+    DWORD_PTR mayEnd = 0;
+    if (!SendMessageTimeoutW(clock.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, timeoutMs,
+                             &mayEnd) ||
+        !mayEnd) {
+      end.why = "WM_QUERYENDSESSION was refused or not answered";
+      return end;
+    }
+    DWORD_PTR ignored = 0;
+    const bool answered = SendMessageTimeoutW(clock.Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                              timeoutMs, &ignored) != 0;
+    if (!answered) end.why = "WM_ENDSESSION was not answered in time";
+    end.elapsedMs = static_cast<DWORD>(GetTickCount64() - start);
+    MessageBoxInfo box;
+    if (WaitMessageBox(clock.Pid(), 0, &box)) end.boxText = box.text;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, clock.Pid());
+    if (process) {
+      TerminateProcess(process, 0);
+      CloseHandle(process);
+    }
+    end.finished = answered;
+    return end;
+  }
+  // A box the clock shows would hold the session end up: note it and close it.
+  end.finished = WaitFor(timeoutMs, [&] {
+    MessageBoxInfo box;
+    if (end.boxText.empty() && WaitMessageBox(clock.Pid(), 0, &box)) {
+      end.boxText = box.text;
+      CloseMessageBox(box.box);
+    }
+    return WaitForSingleObject(ender, 0) == WAIT_OBJECT_0;
+  });
+  end.elapsedMs = static_cast<DWORD>(GetTickCount64() - start);
+  DWORD code = 0;
+  if (!end.finished) {
+    end.why = "wineboot --end-session did not finish in time";
+    TerminateProcess(ender, 1);
+  } else if (GetExitCodeProcess(ender, &code) && code != 0) {
+    end.finished = false;
+    end.why = "wineboot --end-session failed with exit code " + std::to_string(code);
+  }
+  CloseHandle(ender);
+  return end;
 }
 
 // ---- windows and message boxes ----
@@ -367,13 +453,13 @@ LONG Probe::ShowWindowCount() const {
   return shared_ ? static_cast<volatile probe::Shared*>(shared_)->showWindowCount : -1;
 }
 
-bool Probe::Request(WPARAM what) {
+bool Probe::Request(WPARAM what, DWORD timeoutMs) {
   if (!hook_) return false;
   auto* shared = static_cast<volatile probe::Shared*>(shared_);
   const LONG before = shared->requests;
   DWORD_PTR result = 0;
   static const UINT message = RegisterWindowMessageW(probe::kMessageName);
-  if (!SendMessageTimeoutW(clock_, message, what, 0, SMTO_ABORTIFHUNG, 5000, &result)) return false;
+  if (!SendMessageTimeoutW(clock_, message, what, 0, SMTO_ABORTIFHUNG, timeoutMs, &result)) return false;
   return shared->requests != before;
 }
 
@@ -393,6 +479,15 @@ bool Probe::ReadMenu(std::vector<Row>* rows) {
 }
 
 bool Probe::EndMenu() { return Request(probe::kEndMenu); }
+
+bool Probe::RunTicks(LONG count) {
+  auto* shared = static_cast<volatile probe::Shared*>(shared_);
+  if (!shared) return false;
+  shared->tickCount = count;
+  const LONG painted = shared->paintCount;
+  // About a millisecond a tick at most, with room for a slow host.
+  return Request(probe::kRunTicks, 60000 + static_cast<DWORD>(count) * 5) && shared->paintCount - painted == count;
+}
 
 // ---- the popup menu ----
 

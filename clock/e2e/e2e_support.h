@@ -37,6 +37,8 @@ class WorkDir {
   bool Write(const wchar_t* name, const Bytes& bytes) const;
   bool Read(const wchar_t* name, Bytes* bytes) const;  // false when missing
   void Remove(const wchar_t* name) const;
+  // The names of the files in it, sorted.
+  std::vector<std::wstring> Files() const;
 
  private:
   std::wstring dir_;
@@ -59,6 +61,8 @@ class ClockProcess {
   DWORD WindowThread() const;
   // True when the process has ended in time; its exit code in *code.
   bool WaitExit(DWORD timeoutMs, DWORD* code);
+  // The process's private memory in bytes; 0 when it can't be read.
+  SIZE_T PrivateBytes() const;
 
  private:
   HANDLE process_ = nullptr;
@@ -92,6 +96,22 @@ struct MessageBoxInfo {
 bool WaitMessageBox(DWORD pid, DWORD timeoutMs, MessageBoxInfo* info);
 // Presses OK and waits until the box is gone.
 bool CloseMessageBox(HWND box);
+
+// True when this program runs under Wine rather than on Windows itself.
+bool RunningUnderWine();
+
+// Ends the Windows session as logging off does. Under Wine that is
+// `wineboot --end-session`, which sends WM_QUERYENDSESSION and WM_ENDSESSION
+// to every program with windows and then ends them; on Windows itself, where a
+// test can't log its user off, the clock gets the two messages and is then
+// ended, as the system would end it.
+struct SessionEnd {
+  bool finished = false;  // the session end completed within the time
+  DWORD elapsedMs = 0;
+  std::wstring boxText;  // a message box the clock showed meanwhile (closed again)
+  std::string why;       // what went wrong when it didn't finish
+};
+SessionEnd EndSession(ClockProcess& clock, DWORD timeoutMs);
 
 // Pixels as 0x00RRGGBB, row by row from the top.
 using Pixels = std::vector<DWORD>;
@@ -138,9 +158,12 @@ class Probe {
   // The popup menu open in the clock's thread, read there.
   bool ReadMenu(std::vector<Row>* rows);
   bool EndMenu();
+  // Runs ticks of the clock (its timer's work and the paint) in its own
+  // thread, as fast as they go; false unless every tick painted.
+  bool RunTicks(LONG count);
 
  private:
-  bool Request(WPARAM what);
+  bool Request(WPARAM what, DWORD timeoutMs = 5000);
   HANDLE mapping_ = nullptr;
   void* shared_ = nullptr;
   HMODULE dll_ = nullptr;

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include "FaceTables.h"
 #include "Messages.h"
 #include "e2e_support.h"
 
@@ -21,8 +23,11 @@ namespace {
 
 constexpr DWORD kStartMs = 15000;
 constexpr DWORD kExitMs = 10000;
-constexpr int kWidth = 360, kHeight = 60;
 constexpr wchar_t kEnvFile[] = L"KL_Env.cfg";
+// The end of a session may take this long at most, and the clock must be gone
+// by then; a box of the clock would hold it up until the driver closes it.
+constexpr DWORD kSessionEndLimitMs = 5000;
+constexpr DWORD kSessionEndTimeoutMs = 30000;
 constexpr char kResultVariable[] = "HORLIN_E2E_RESULT";
 
 const wchar_t* const kMenuTexts[10] = {L"左上に表示(&1)",
@@ -40,7 +45,7 @@ constexpr UINT kMenuIds[10] = {0, 1, 2, 3, static_cast<UINT>(-1), 5, static_cast
 
 POINT Corner(int corner) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  return POINT{corner & 1 ? w - kWidth : 0, corner & 2 ? h - kHeight : 0};
+  return POINT{corner & 1 ? w - kFaceWidth : 0, corner & 2 ? h - kFaceHeight : 0};
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -56,8 +61,6 @@ std::wstring ClassOf(HWND window) {
   GetClassNameW(window, name, 256);
   return name;
 }
-
-bool RunningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 // One clock started in its own folder, with the probe hooked into its thread
 // and a reference face of our own to compare the screen with.
@@ -96,15 +99,15 @@ class ClockTest : public ::testing::Test {
     const POINT at = Corner(corner);
     EXPECT_EQ(r.left, at.x) << "corner " << corner;
     EXPECT_EQ(r.top, at.y) << "corner " << corner;
-    EXPECT_EQ(r.right - r.left, kWidth);
-    EXPECT_EQ(r.bottom - r.top, kHeight);
+    EXPECT_EQ(r.right - r.left, kFaceWidth);
+    EXPECT_EQ(r.bottom - r.top, kFaceHeight);
 
     HRGN outline = CreateRectRgn(0, 0, 0, 0);
     HRGN expected = face.Shape(corner);
     ASSERT_NE(GetWindowRgn(Window(), outline), ERROR) << "the window has no outline";
     EXPECT_TRUE(EqualRgn(outline, expected)) << "the outline is not the one of layout " << corner;
     // The corner beside the weekday label is cut off; the other three stay.
-    const POINT corners[4] = {{2, 2}, {kWidth - 3, 2}, {2, kHeight - 3}, {kWidth - 3, kHeight - 3}};
+    const POINT corners[4] = {{2, 2}, {kFaceWidth - 3, 2}, {2, kFaceHeight - 3}, {kFaceWidth - 3, kFaceHeight - 3}};
     const int cut[4] = {3, 2, 1, 0};
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(PtInRegion(outline, corners[i].x, corners[i].y) != 0, i != cut[corner])
@@ -174,6 +177,26 @@ class ClockTest : public ::testing::Test {
     Bytes got;
     ASSERT_TRUE(dir.Read(kEnvFile, &got)) << "no settings file";
     EXPECT_EQ(got, expected);
+  }
+
+  // The folder holds the data files and the settings file, nothing else: no
+  // temporary file of a save is left behind.
+  void ExpectOnlyDataFiles() {
+    std::string files;
+    for (const std::wstring& name : dir.Files()) files += Utf8(name) + " ";
+    EXPECT_EQ(files, "KL_Env.cfg KL_Face.bmp KL_Figs.dat ");
+  }
+
+  // Ends the session: within a few seconds, without a box from the clock, and
+  // with the clock gone afterwards.
+  void ExpectSessionEnds() {
+    const SessionEnd end = EndSession(*clock, kSessionEndTimeoutMs);
+    ASSERT_TRUE(end.finished) << end.why;
+    std::printf("the session end took %lu ms\n", static_cast<unsigned long>(end.elapsedMs));
+    EXPECT_LT(end.elapsedMs, kSessionEndLimitMs);
+    EXPECT_EQ(Utf8(end.boxText), "") << "the clock showed a box while the session ended";
+    DWORD code = 0;
+    EXPECT_TRUE(clock->WaitExit(kSessionEndLimitMs, &code)) << "the clock outlived the session";
   }
 
   // Closes the clock through its menu's last item and checks the normal end.
@@ -379,6 +402,91 @@ TEST_F(Settings, SaveFailureShowsBoxAndKeepsOldByte) {
   ExpectSettings({0x02});
 }
 
+TEST_F(Settings, ReadOnlyFileShowsBoxAndKeepsOldByte) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x02}));
+  ASSERT_TRUE(SetFileAttributesW(dir.Path(kEnvFile).c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(Command(3), 0);
+  PostMessageW(Window(), WM_CLOSE, 0, 0);
+  MessageBoxInfo box;
+  ASSERT_TRUE(WaitMessageBox(clock->Pid(), 5000, &box)) << "no save failure box";
+  EXPECT_EQ(Utf8(box.text), Utf8(L"環境の保存に失敗しました。"));
+  ASSERT_TRUE(CloseMessageBox(box.box));
+  ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
+  ExpectSettings({0x02});
+  EXPECT_NE(GetFileAttributesW(dir.Path(kEnvFile).c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "the file was replaced";
+  ExpectOnlyDataFiles();
+}
+
+// ---- the end of the Windows session ----
+
+using SessionEnd = ClockTest;
+
+TEST_F(SessionEnd, SavesTheSettings) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x01}));
+  EXPECT_EQ(Command(2), 0);
+  EXPECT_EQ(Command(5), 0);
+  ExpectPlaced(6);
+  ASSERT_NO_FATAL_FAILURE(ExpectSessionEnds());
+  ExpectSettings({0x06});
+  ExpectOnlyDataFiles();
+}
+
+TEST_F(SessionEnd, FileHeldOpenKeepsTheOldByteWithoutABox) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x02}));
+  EXPECT_EQ(Command(3), 0);
+  HANDLE held = CreateFileW(dir.Path(kEnvFile).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ExpectSessionEnds();
+  CloseHandle(held);
+  ExpectSettings({0x02});
+  ExpectOnlyDataFiles();
+}
+
+// ---- a long run ----
+
+using LongRun = ClockTest;
+
+// An hour of 125 ms ticks and a thousand corner and topmost changes, driven
+// through the clock's own handlers faster than real time, leave its private
+// memory where it was after a first round of each. (Wine counts neither GDI
+// objects nor handles of another process, so memory is what can be watched.)
+TEST_F(LongRun, AnHourOfTicksAndAThousandChangesLeaveMemoryFlat) {
+  constexpr LONG kTicks = 3600 * 8;
+  constexpr int kChanges = 1000;  // every other one a corner, the others topmost
+  constexpr LONG kTicksPerChange = kTicks / kChanges;
+  // A region leaked at each corner change would add about 300 KiB.
+  constexpr SIZE_T kSlackBytes = 64 * 1024;
+  ASSERT_NO_FATAL_FAILURE(Start());
+  int corner = 1;
+  auto change = [&](int n) {
+    if (n % 2) return Command(5) == 0;
+    corner = (corner + 1) & 3;
+    return Command(static_cast<WPARAM>(corner)) == 0;
+  };
+  ASSERT_TRUE(probe.RunTicks(200)) << "warm-up ticks";
+  for (int n = 0; n < 8; ++n) ASSERT_TRUE(change(n)) << "warm-up change " << n;
+  const SIZE_T before = clock->PrivateBytes();
+  ASSERT_GT(before, 0u) << "the clock's memory can't be read";
+
+  const ULONGLONG start = GetTickCount64();
+  for (int n = 0; n < kChanges; ++n) {
+    ASSERT_TRUE(probe.RunTicks(kTicksPerChange)) << "ticks before change " << n;
+    ASSERT_TRUE(change(n)) << "change " << n;
+  }
+  ASSERT_TRUE(probe.RunTicks(kTicks - kTicksPerChange * kChanges)) << "the last ticks";
+  const SIZE_T after = clock->PrivateBytes();
+  std::printf("%ld ticks and %d changes in %llu ms; private memory %lu KiB before, %lu KiB after\n",
+              static_cast<long>(kTicks), kChanges, static_cast<unsigned long long>(GetTickCount64() - start),
+              static_cast<unsigned long>(before / 1024), static_cast<unsigned long>(after / 1024));
+  EXPECT_LE(after, before + kSlackBytes);
+
+  // Still the clock it was: back in the upper right, not topmost.
+  ExpectPlaced(1);
+  ExpectFace(1);
+  ASSERT_NO_FATAL_FAILURE(EndWithExitItem());
+  ExpectSettings({0x01});
+}
+
 // ---- the ways to close the window, all saving like the Exit item ----
 
 enum class CloseBy { CloseMessage, SystemCommand, AltF4 };
@@ -424,14 +532,16 @@ class ScreenSize : public ClockTest {
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     ASSERT_EQ(ChangeDisplaySettingsW(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
     RECT r{};
-    EXPECT_TRUE(WaitFor(5000, [&] { return GetWindowRect(Window(), &r) && r.left == 440 && r.top == 540; }))
+    EXPECT_TRUE(WaitFor(
+        5000, [&] { return GetWindowRect(Window(), &r) && r.left == 800 - kFaceWidth && r.top == 600 - kFaceHeight; }))
         << "at (" << r.left << ", " << r.top << ") on the 800 x 600 screen";
     ExpectPlaced(3);
     ExpectFace(3);
 
     ASSERT_EQ(ChangeDisplaySettingsW(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
     EXPECT_TRUE(WaitFor(
-        5000, [&] { return GetWindowRect(Window(), &r) && r.left == width - kWidth && r.top == height - kHeight; }))
+        5000,
+        [&] { return GetWindowRect(Window(), &r) && r.left == width - kFaceWidth && r.top == height - kFaceHeight; }))
         << "at (" << r.left << ", " << r.top << ") after the screen size was restored";
     ExpectPlaced(3);
     ExpectFace(3);

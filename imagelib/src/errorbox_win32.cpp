@@ -4,20 +4,12 @@
 
 #include <string>
 
-namespace {
-std::wstring FromCp932(const char* text) {
-  int n = MultiByteToWideChar(932, 0, text, -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, text, -1, &out[0], n);
-  out.resize(static_cast<size_t>(n - 1));
-  return out;
-}
-}  // namespace
+// The conversion the clock uses as well.
+#include "../../common/cp932_wide.h"
 
 void pixolan::ShowErrorBox(HWND owner, const char* text, const char* caption) {
   try {
-    std::wstring wText = FromCp932(text), wCaption = FromCp932(caption);
+    std::wstring wText = cp932::WideFromCp932(text), wCaption = cp932::WideFromCp932(caption);
     if (!wText.empty()) {
       MessageBoxW(owner, wText.c_str(), wCaption.c_str(), MB_OK | MB_ICONERROR);
       return;

@@ -131,7 +131,12 @@ static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME is eight WORDs");
 #define GENERIC_WRITE 0x40000000u
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
+#define FILE_ATTRIBUTE_READONLY 0x01
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FILE_ATTRIBUTE_NORMAL 0x80
+#define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
+#define MOVEFILE_REPLACE_EXISTING 0x01
+#define MOVEFILE_WRITE_THROUGH 0x08
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -156,7 +161,11 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                LPOVERLAPPED lpOverlapped);
 DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveHigh, DWORD dwMoveMethod);
+BOOL FlushFileBuffers(HANDLE hFile);
 BOOL CloseHandle(HANDLE hObject);
+DWORD GetFileAttributesA(LPCSTR lpFileName);
+BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
+BOOL DeleteFileA(LPCSTR lpFileName);
 void GetLocalTime(LPSYSTEMTIME lpSystemTime);
 
 // ---- GDI32: DIB sections, memory device contexts, blits, regions -------------

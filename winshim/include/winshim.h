@@ -23,6 +23,11 @@ void SetLocalTimeOverride(const SYSTEMTIME* time);
 
 // The next `count` CreateDIBSection calls fail, as when memory runs out.
 void FailNextDIBSections(int count);
+// The next `count` WriteFile calls fail without writing, as on a full disk.
+void FailNextFileWrites(int count);
+// The next `count` MoveFileExA calls fail and leave both files as they were,
+// as when another program holds the target open.
+void FailNextFileMoves(int count);
 
 // A device context with its own 32-bit surface, standing for a window's client
 // area: blits into it draw, blits out of it read what it shows. Pixels are

@@ -9,8 +9,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -19,6 +21,8 @@ struct ShimFile {
 };
 
 std::atomic<int> gOpenFiles{0};
+std::atomic<int> gFailWrites{0};
+std::atomic<int> gFailMoves{0};
 std::optional<SYSTEMTIME> gTimeOverride;
 
 ShimFile* FromHandle(HANDLE h) {
@@ -76,6 +80,10 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED
   if (done) *done = 0;
   ShimFile* f = FromHandle(h);
   if (!f) return FALSE;
+  if (gFailWrites > 0) {
+    --gFailWrites;
+    return FALSE;
+  }
   DWORD put = 0;
   while (put < count) {
     ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + put, count - put);
@@ -106,6 +114,11 @@ DWORD SetFilePointer(HANDLE h, LONG distance, LONG* high, DWORD method) {
   return static_cast<DWORD>(pos);
 }
 
+BOOL FlushFileBuffers(HANDLE h) {
+  ShimFile* f = FromHandle(h);
+  return f && ::fsync(f->fd) == 0;
+}
+
 BOOL CloseHandle(HANDLE h) {
   ShimFile* f = FromHandle(h);
   if (!f) return FALSE;
@@ -114,6 +127,42 @@ BOOL CloseHandle(HANDLE h) {
   --gOpenFiles;
   return TRUE;
 }
+
+// Read-only stands for a file without its owner's write permission, which is
+// what the attribute means to our code (as root, POSIX would write it anyway).
+DWORD GetFileAttributesA(LPCSTR name) {
+  struct stat st;
+  if (name == nullptr || ::stat(name, &st) != 0) return INVALID_FILE_ATTRIBUTES;
+  DWORD attributes = 0;
+  if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  if (!(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+// The one use our code makes of it: a file replaces another in one step
+// (rename), and with MOVEFILE_WRITE_THROUGH the folder's entry is on the disk
+// before it returns. A directory is not replaced, as on Windows.
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+  if (from == nullptr || to == nullptr || !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
+  if (gFailMoves > 0) {
+    --gFailMoves;
+    return FALSE;
+  }
+  if (::rename(from, to) != 0) return FALSE;
+  if (flags & MOVEFILE_WRITE_THROUGH) {
+    const std::string path(to);
+    const std::string::size_type slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+      ::fsync(fd);
+      ::close(fd);
+    }
+  }
+  return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR name) { return name != nullptr && ::unlink(name) == 0; }
 
 void GetLocalTime(LPSYSTEMTIME out) {
   if (gTimeOverride) {
@@ -145,5 +194,9 @@ void SetLocalTimeOverride(const SYSTEMTIME* time) {
 }
 
 int OpenFiles() { return gOpenFiles; }
+
+void FailNextFileWrites(int count) { gFailWrites = count; }
+
+void FailNextFileMoves(int count) { gFailMoves = count; }
 
 }  // namespace shim

@@ -1,9 +1,12 @@
-// The stand-in does what the library relies on: exact-size zeroed sections,
-// clipped and converting blits, files with Windows' short-read rules.
+// The stand-in does what the library and the clock rely on: exact-size zeroed
+// sections, clipped and converting blits, files with Windows' short-read
+// rules, replacements in one step, and failures on request.
 #include <windows.h>
 #include <winshim.h>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -120,6 +123,47 @@ TEST(WinShimFiles, ShortReadsAndSeeks) {
   EXPECT_EQ(CreateFileA(::testing::TempDir().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
             INVALID_HANDLE_VALUE);
   std::remove(path.c_str());
+}
+
+TEST(WinShimFiles, AttributesReplacementsAndFailuresOnRequest) {
+  const std::string dir = ::testing::TempDir(), from = dir + "winshim_from.bin", to = dir + "winshim_to.bin";
+  auto put = [](const std::string& path, const char* text) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD n = 0;
+    const BOOL ok = WriteFile(f, text, static_cast<DWORD>(std::strlen(text)), &n, nullptr);
+    EXPECT_TRUE(FlushFileBuffers(f));
+    CloseHandle(f);
+    return ok;
+  };
+  auto held = [](const std::string& path) {
+    char buf[8] = {};
+    DWORD n = 0;
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ReadFile(f, buf, sizeof buf - 1, &n, nullptr);
+    CloseHandle(f);
+    return std::string(buf, n);
+  };
+  ASSERT_TRUE(put(to, "old"));
+  EXPECT_EQ(GetFileAttributesA(to.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetFileAttributesA(dir.c_str()) & FILE_ATTRIBUTE_DIRECTORY, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesA((to + ".missing").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  shim::FailNextFileWrites(1);
+  EXPECT_FALSE(put(from, "new"));
+  EXPECT_EQ(held(from), "");
+  ASSERT_TRUE(put(from, "new"));
+  shim::FailNextFileMoves(1);
+  EXPECT_FALSE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(held(to), "old");
+  EXPECT_TRUE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(held(to), "new");
+  EXPECT_EQ(GetFileAttributesA(from.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  ::chmod(to.c_str(), 0444);
+  EXPECT_EQ(GetFileAttributesA(to.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(DeleteFileA(to.c_str()));
+  EXPECT_FALSE(DeleteFileA(to.c_str()));
+  EXPECT_EQ(shim::OpenFiles(), 0);
 }
 
 TEST(WinShimUser, MessageBoxesReachTheHookOrStderrAsUtf8) {

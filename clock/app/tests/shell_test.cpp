@@ -1,6 +1,6 @@
 // The clock shell's plain parts: the settings byte and its file, the corner
-// positions and the popup menu built from the table (real menus, so this
-// suite runs on Windows).
+// positions, the popup menu built from the table and the window procedure
+// (real menus and windows, so this suite runs on Windows).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include "MakeMenu.h"
 #include "Settings.h"
+#include "Window.h"
 #include "test_support.h"
 
 namespace {
@@ -83,12 +84,22 @@ TEST(Settings, FileWriteLeavesExactlyOneByte) {
   ASSERT_TRUE(horlin::WriteEnvFile(path.c_str(), 0xFC));
   EXPECT_EQ(FileBytes(path), std::vector<unsigned char>{0xFC});
 
-  // Held open by someone else: the write fails and the old byte stays.
+  // Held open by someone else: the write fails and the old byte stays, with
+  // no temporary file left beside it.
   HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(horlin::WriteEnvFile(path.c_str(), 0x01));
   CloseHandle(held);
   EXPECT_EQ(FileBytes(path), std::vector<unsigned char>{0xFC});
+  EXPECT_EQ(GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // Read-only: never replaced, although Wine's MoveFileEx would replace it.
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(horlin::WriteEnvFile(path.c_str(), 0x01));
+  EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FileBytes(path), std::vector<unsigned char>{0xFC});
+  EXPECT_EQ(GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // The menu as Windows holds it: text and checked state per position.
@@ -185,6 +196,38 @@ TEST_F(Menu, FailuresAreReported) {
   DestroyMenu(menu.hMenu);
   menu.hMenu = nullptr;
   EXPECT_EQ(menu.Build(table, kMenuRows, 1), 0);
+}
+
+// A window object that records the first message it sees and, at the WM_SIZE
+// that CreateWindowEx sends after WM_CREATE (before the caller has the
+// handle), sets the window's text through the default handling.
+class SizedWindow : public Window {
+ public:
+  UINT first = 0;
+  LRESULT MessageProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (!first) first = message;
+    if (message == WM_SIZE) DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"sized"));
+    return DefaultProc(message, wParam, lParam);
+  }
+};
+
+TEST(WindowProcedure, AttachesAtCreateAndDefaultsToTheReceivingWindow) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = WndProc;
+  wc.cbWndExtra = sizeof(void*);
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"HorlinShellTestWindow";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  SizedWindow object;
+  HWND window =
+      CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 40, 30, nullptr, nullptr, wc.hInstance, &object);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(object.first, static_cast<UINT>(WM_CREATE));
+  wchar_t text[16] = {};
+  GetWindowTextW(window, text, 16);
+  EXPECT_STREQ(text, L"sized");
+  DestroyWindow(window);
+  UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
 }  // namespace

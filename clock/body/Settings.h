@@ -26,8 +26,10 @@ POINT CornerPosition(int corner, SIZE screen, SIZE window);
 // The settings byte from the file, or the default when the file can't be
 // opened or is empty. Only the first byte is read.
 unsigned char ReadEnvFile(const char* name);
-// Rewrites the file with exactly this one byte; false when it can't be
-// created or the byte isn't written.
+// Rewrites the file with exactly this one byte, through a temporary file
+// beside it that replaces it in one step. False, with the old file as it was
+// and no temporary file left, when the file is read-only, can't be replaced
+// (held open by another program) or the byte can't be written.
 bool WriteEnvFile(const char* name, unsigned char env);
 
 }  // namespace horlin
