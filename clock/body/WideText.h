@@ -2,7 +2,7 @@
 // one conversion is shared with the library's message boxes.
 #pragma once
 
-#include "../../common/cp932_wide.h"
+#include "cp932_wide.h"
 
 namespace horlin {
 

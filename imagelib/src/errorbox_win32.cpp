@@ -5,7 +5,7 @@
 #include <string>
 
 // The conversion the clock uses as well.
-#include "../../common/cp932_wide.h"
+#include "cp932_wide.h"
 
 void pixolan::ShowErrorBox(HWND owner, const char* text, const char* caption) {
   try {
