@@ -97,7 +97,7 @@ class Font {
       FT_UInt gi = FT_Get_Char_Index(face_, cp);
       if (gi == 0)
         throw std::runtime_error("the font " + path_ + " has no glyph for " + Utf8(cp) + " (" + Hex(cp) +
-                                 "), which the " + what + " need" +
+                                 "), needed for the " + what +
                                  (cp >= 0x3000 ? ": choose a font with Japanese glyphs, such as IPAex Gothic" : ""));
       FT_Int32 flags =
           FT_LOAD_NO_BITMAP | (st.hint ? FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_LIGHT : FT_LOAD_NO_HINTING);
@@ -225,12 +225,12 @@ void DrawFitted(Sheet& sheet, Style st, const char* what, std::vector<std::strin
       draw(trial, st);
       sheet = trial;
       if (st.pixelSize != wanted)
-        notes->push_back(std::string("the ") + what + " are too large for their cells at " + std::to_string(wanted) +
+        notes->push_back(std::string(what) + ": too large for the cells at " + std::to_string(wanted) +
                          " px; drawn at " + std::to_string(st.pixelSize) + " px");
       return;
     } catch (const DoesNotFit& e) {
       if (st.pixelSize <= 6)
-        throw std::runtime_error(std::string("the ") + what + " do not fit their cells even at 6 px: " + e.what());
+        throw std::runtime_error(std::string(what) + ": too large for the cells even at 6 px: " + e.what());
       --st.pixelSize;
     }
   }
@@ -330,7 +330,8 @@ std::vector<Rgb> PictureFace(const std::string& path) {
   if (picture.ErrorCode != ERR_NONE) {
     std::string why = picture.GetErrorMessage();
     std::replace(why.begin(), why.end(), '\n', ' ');
-    throw std::runtime_error("cannot use the face picture " + path + ": " + why);
+    throw std::runtime_error("cannot use the face picture " + path + ": " + why +
+                             " (an uncompressed Windows BMP is needed)");
   }
   const LONG w = picture.BitmapInfo.bmiHeader.biWidth, h = picture.BitmapInfo.bmiHeader.biHeight;
   if (w != kFaceWidth || h < kFaceHeight)

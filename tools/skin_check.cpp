@@ -115,8 +115,13 @@ void CheckContrast(const Face& face, const FigureSheet& sheet, std::vector<SkinF
       break;
     }
   }
-  for (int layout = 0; layout < kLayoutCount; ++layout)
-    for (int slot = 0; slot < kSlotCount; ++slot) {
+  // Per slot, the layouts where its glyphs hardly stand out.
+  std::vector<SkinFinding> faint;
+  long least = 255;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    std::string layouts, band;
+    long worst = 255;
+    for (int layout = 0; layout < kLayoutCount; ++layout) {
       const POINT at = SlotPos[layout][slot];
       const SIZE size = SlotSize[slot];
       long sum = 0, pixels = 0;
@@ -133,13 +138,25 @@ void CheckContrast(const Face& face, const FigureSheet& sheet, std::vector<SkinF
           sum += diff;
           ++pixels;
         }
-      if (pixels > 0 && sum / pixels < kLeastContrast)
-        out.push_back({true, std::string("KL_Face.bmp: in the ") + kLayoutNames[layout] + " layout the " +
-                                 kSlotNames[slot] + " glyphs are nearly the face colour (contrast " +
-                                 std::to_string(sum / pixels) + " of 255); make the ink band at " +
-                                 Rect(at.x, at.y + kFaceHeight, at.x + size.cx, at.y + kFaceHeight + size.cy) +
-                                 " differ more from the face above it"});
+      if (pixels == 0 || sum / pixels >= kLeastContrast) continue;
+      layouts += std::string(layouts.empty() ? "" : ", ") + kLayoutNames[layout];
+      if (band.empty()) band = Rect(at.x, at.y + kFaceHeight, at.x + size.cx, at.y + kFaceHeight + size.cy);
+      worst = std::min(worst, sum / pixels);
     }
+    if (layouts.empty()) continue;
+    least = std::min(least, worst);
+    faint.push_back(
+        {true, std::string("KL_Face.bmp: the ") + kSlotNames[slot] + " glyphs are nearly the face colour (contrast " +
+                   std::to_string(worst) + " of 255) in the " + layouts + " layout" +
+                   (layouts.find(',') == std::string::npos ? "" : "s") + "; make the ink band there (for the first, " +
+                   band + ") differ more from the face above it"});
+  }
+  if (static_cast<int>(faint.size()) == kSlotCount) {
+    out.push_back({true, "KL_Face.bmp: every glyph is nearly the face colour (contrast " + std::to_string(least) +
+                             " of 255 at most); the ink band, rows 60 to 119, must differ from the face above it"});
+  } else {
+    out.insert(out.end(), faint.begin(), faint.end());
+  }
 }
 
 }  // namespace
