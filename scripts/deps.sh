@@ -14,9 +14,11 @@ set -euo pipefail
 # Building the Windows programs and running them under Wine in a virtual display.
 run_pkgs=(cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
           wine wine64 xvfb xauth x11-utils imagemagick fonts-ipaexfont-gothic python3)
-# The native builds, the analysers, the artwork generator, fuzzing and the benchmarks.
+# The native builds, the analysers, the skin tool and the fonts the bundled
+# skins are made from, fuzzing and the benchmarks.
 build_pkgs=(libgtest-dev clang libclang-rt-14-dev clang-format clang-tidy
-            libfreetype-dev pkg-config libbenchmark-dev libpixman-1-dev libstb-dev)
+            libfreetype-dev libpng-dev pkg-config libbenchmark-dev libpixman-1-dev libstb-dev
+            fonts-ipaexfont-mincho fonts-vlgothic fonts-dejavu-core)
 # The release: installers and zips.
 package_pkgs=(nsis python3)
 case "${1:-all}" in
