@@ -139,17 +139,18 @@ void CheckContrast(const Face& face, const FigureSheet& sheet, std::vector<SkinF
           ++pixels;
         }
       if (pixels == 0 || sum / pixels >= kLeastContrast) continue;
-      layouts += std::string(layouts.empty() ? "" : ", ") + kLayoutNames[layout];
+      if (!layouts.empty()) layouts += ", ";
+      layouts += kLayoutNames[layout];
       if (band.empty()) band = Rect(at.x, at.y + kFaceHeight, at.x + size.cx, at.y + kFaceHeight + size.cy);
       worst = std::min(worst, sum / pixels);
     }
     if (layouts.empty()) continue;
     least = std::min(least, worst);
-    faint.push_back(
-        {true, std::string("KL_Face.bmp: the ") + kSlotNames[slot] + " glyphs are nearly the face colour (contrast " +
-                   std::to_string(worst) + " of 255) in the " + layouts + " layout" +
-                   (layouts.find(',') == std::string::npos ? "" : "s") + "; make the ink band there (for the first, " +
-                   band + ") differ more from the face above it"});
+    std::string text = std::string("KL_Face.bmp: the ") + kSlotNames[slot];
+    text += " glyphs are nearly the face colour (contrast " + std::to_string(worst) + " of 255) in the ";
+    text += layouts + (layouts.find(',') == std::string::npos ? " layout" : " layouts");
+    text += "; make the ink band there (for the first, " + band + ") differ more from the face above it";
+    faint.push_back({true, text});
   }
   if (static_cast<int>(faint.size()) == kSlotCount) {
     out.push_back({true, "KL_Face.bmp: every glyph is nearly the face colour (contrast " + std::to_string(least) +

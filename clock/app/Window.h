@@ -31,6 +31,6 @@ class Window {
   LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  friend LRESULT CALLBACK ::WndProc(HWND, UINT, WPARAM, LPARAM);
-  HWND Attached = nullptr;  // the window this object was attached to at WM_CREATE
+  friend LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);  // the global one declared above
+  HWND Attached = nullptr;                                      // the window this object was attached to at WM_CREATE
 };

@@ -42,8 +42,8 @@ std::vector<unsigned char> MagickRgba(const std::string& bmp) {
 // own random colour), written as a binary PPM.
 void WritePpm(const std::string& path, int w, int h, int colors, std::uint32_t seed) {
   testing_support::Rng rng(seed);
-  std::vector<unsigned char> palette;
-  for (int i = 0; i < colors * 3; ++i) palette.push_back(static_cast<unsigned char>(rng.Next() >> 24));
+  std::vector<unsigned char> palette(static_cast<std::size_t>(colors) * 3);
+  for (unsigned char& c : palette) c = static_cast<unsigned char>(rng.Next() >> 24);
   std::string header = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
   std::vector<unsigned char> bytes(header.begin(), header.end());
   for (int i = 0; i < w * h; ++i) {
