@@ -1,6 +1,7 @@
 // Reading BMP data: the file and memory constructors, LoadBMP and its ten row
 // loaders (1, 4, 8, 24 and 32 source bits into 24- or 32-bit images).
 #include "bmp_loader.h"
+#include "file_handle.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,35 +33,6 @@ BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p) {
   h.biClrImportant = Le32(p + 36);
   return h;
 }
-
-// The file handle of one load, closed on every way out of the constructor.
-class ReadFileHandle {
- public:
-  // A null name opens nothing.
-  explicit ReadFileHandle(const char* name)
-      : handle_(name == nullptr
-                    ? INVALID_HANDLE_VALUE
-                    : CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~ReadFileHandle() { Close(); }
-  ReadFileHandle(const ReadFileHandle&) = delete;
-  ReadFileHandle& operator=(const ReadFileHandle&) = delete;
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  // Only the count of bytes that arrived matters; a failed read counts as none.
-  bool ReadAll(void* dest, DWORD count) {
-    DWORD got = 0;
-    if (!ReadFile(handle_, dest, count, &got, nullptr)) got = 0;
-    return got == count;
-  }
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Steps shared by both reading constructors before the pixel memory is made:
 // the source header becomes the image's header with the depth that ColorType
@@ -317,9 +289,8 @@ int LoadBMP::CheckHeader(const BITMAPINFOHEADER& header, unsigned imageBytesPerP
   if (w < 1) return ERR_BMP_FORMAT;  // the row loaders need at least one pixel per row
   std::int64_t h = AbsHeight(header);
   if (h == 0) h = 1;
-  // The stride in 64 bits: StrideOf's size_t is only 32 bits wide on 32-bit targets.
-  const std::uint64_t stride = (static_cast<std::uint64_t>(w) * imageBytesPerPixel + 3) & ~std::uint64_t{3};
-  if (stride * static_cast<std::uint64_t>(h + 1) > kMaxPixelBytes) return ERR_BMP_FORMAT;
+  if (!PixelMemoryFits(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h), imageBytesPerPixel))
+    return ERR_BMP_FORMAT;
   if (SourceRowBytes(header.biBitCount, w) > kMaxPixelBytes) return ERR_BMP_FORMAT;
   return ERR_NONE;
 }
@@ -340,15 +311,9 @@ int LoadBMP::AllocateRowBuffer(std::size_t rowBytes, std::size_t rows, std::size
       RowBuffer = nullptr;  // one row at a time still loads the image
     }
   }
-  try {
-    RowBuffer = new unsigned char[rowBytes];
-  } catch (const std::bad_alloc&) {
-    RowBuffer = nullptr;
-    return ERR_MEMORY;
-  } catch (...) {
-    RowBuffer = nullptr;
-    return ERR_UNEXPECTED;
-  }
+  RowBuffer = nullptr;
+  int code = ERR_NONE;
+  if (Guarded(code, [&] { RowBuffer = new unsigned char[rowBytes]; }) != ERR_NONE) return code;
   held = 1;
   return ERR_NONE;
 }
@@ -360,9 +325,7 @@ std::size_t LoadBMP::NextRows(std::size_t rowBytes, std::size_t count, const uns
     return count;
   }
   first = RowBuffer;
-  DWORD got = 0;
-  if (!ReadFile(SourceFile, RowBuffer, static_cast<DWORD>(rowBytes * count), &got, nullptr)) got = 0;
-  return std::min<std::size_t>(got / rowBytes, count);
+  return std::min<std::size_t>(ReadUpTo(SourceFile, RowBuffer, rowBytes * count) / rowBytes, count);
 }
 
 std::size_t LoadBMP::ReadStraight(unsigned char* dest, std::size_t count) {
@@ -371,9 +334,7 @@ std::size_t LoadBMP::ReadStraight(unsigned char* dest, std::size_t count) {
     SourceRow += count;
     return count;
   }
-  DWORD got = 0;
-  if (!ReadFile(SourceFile, dest, static_cast<DWORD>(count), &got, nullptr)) got = 0;
-  return got;
+  return ReadUpTo(SourceFile, dest, count);
 }
 
 int LoadBMP::Load(unsigned char* Palette, unsigned char* Destination, int BytesPerPixel) {
@@ -420,7 +381,7 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE 
   InitializeBase(hWnd_, hInstance_, Language_, Version);
   if (ErrorCode != ERR_NONE) return;
   Guarded(ErrorCode, [&] {
-    ReadFileHandle file(FileName);
+    FileHandle file(FileName, FileHandle::kRead);
     if (!file.IsOpen()) {
       ErrorCode = ERR_FILE_OPEN;
       return;

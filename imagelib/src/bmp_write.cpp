@@ -1,8 +1,8 @@
 // Writing BMP files: the whole bitmap or the view rectangle, uncompressed, at
 // the image's own depth (24 or 32 bits), without a palette.
-#include "internal.h"
+#include "clip.h"
+#include "file_handle.h"
 
-#include <algorithm>
 #include <cstring>
 
 using namespace pixolan;
@@ -48,33 +48,7 @@ void BuildInfoHeader(unsigned char (&out)[40], const BITMAPINFOHEADER& h) {
   PutLe32(p, h.biClrImportant);                               // biClrImportant
 }
 
-// The output file of one save, closed on every way out.
-class WriteFileHandle {
- public:
-  // A null name creates nothing.
-  explicit WriteFileHandle(const char* name)
-      : handle_(name == nullptr
-                    ? INVALID_HANDLE_VALUE
-                    : CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~WriteFileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  WriteFileHandle(const WriteFileHandle&) = delete;
-  WriteFileHandle& operator=(const WriteFileHandle&) = delete;
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  // Fewer bytes written than asked is a failure; nothing else is examined.
-  bool Write(const void* data, std::size_t count) {
-    DWORD put = 0;
-    WriteFile(handle_, data, static_cast<DWORD>(count), &put, nullptr);
-    return put == count;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-bool WriteHeaders(WriteFileHandle& file, const BITMAPINFOHEADER& info) {
+bool WriteHeaders(FileHandle& file, const BITMAPINFOHEADER& info) {
   unsigned char fileHeader[14];
   unsigned char infoHeader[40];
   BuildFileHeader(fileHeader, info.biSizeImage);
@@ -84,7 +58,7 @@ bool WriteHeaders(WriteFileHandle& file, const BITMAPINFOHEADER& info) {
 
 // The whole bitmap: the image's own header and its memory as it is, filler
 // bytes included.
-bool WriteWhole(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
+bool WriteWhole(const ZEMADisplayFCDIB& img, FileHandle& file) {
   const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
   return WriteHeaders(file, h) && file.Write(img.Bits, h.biSizeImage);
 }
@@ -93,20 +67,15 @@ bool WriteWhole(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
 // multiple of 4 bytes. The rows are gathered in one staging buffer and written
 // at once; without that buffer they go out straight from the image, pixels and
 // filler in two writes per row, giving the same bytes.
-bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
+bool WriteView(const ZEMADisplayFCDIB& img, FileHandle& file) {
   const BITMAPINFOHEADER& ih = img.BitmapInfo.bmiHeader;
   const std::size_t bpp = static_cast<std::size_t>(BytesPerPixel(img));
   // The view as it lies inside the bitmap. A view kept by the view operations
   // is unchanged; one that a client wrote out of range is cut to the bitmap,
   // so that no byte outside the pixel memory is read. An extent of 0 stays 0:
   // the file then holds the headers and no pixels.
-  const long long w = Width(img), h = Height(img);
-  const long long x0 = std::max<long long>(img.ViewOrigin.x, 0), y0 = std::max<long long>(img.ViewOrigin.y, 0);
-  const long long x1 = std::min(img.ViewOrigin.x + static_cast<long long>(img.ViewSize.cx), w);
-  const long long y1 = std::min(img.ViewOrigin.y + static_cast<long long>(img.ViewSize.cy), h);
-  const bool hasPixels = img.Bits != nullptr;
-  const long cx = hasPixels && x1 > x0 ? static_cast<long>(x1 - x0) : 0;
-  const long cy = hasPixels && y1 > y0 ? static_cast<long>(y1 - y0) : 0;
+  const ViewRect inside = img.Bits != nullptr ? ViewInside(img) : ViewRect{};
+  const long x0 = inside.x, y0 = inside.y, cx = inside.cols, cy = inside.rows;
   const long rows = cx > 0 ? cy : 0;  // rows that carry pixels
   const std::size_t rowBytes =
       static_cast<std::size_t>(StrideOf(static_cast<std::uint64_t>(cx), static_cast<unsigned>(bpp)));
@@ -166,7 +135,7 @@ bool WriteView(const ZEMADisplayFCDIB& img, WriteFileHandle& file) {
 int ZEMADisplayFCDIB::SaveImage(char* FileName, int WholeImage) {
   if (ErrorCode != ERR_NONE) return ErrorCode;  // no file is created for a failed object
   return Guarded(ErrorCode, [&] {
-    WriteFileHandle file(FileName);
+    FileHandle file(FileName, FileHandle::kCreate);
     if (!file.IsOpen()) {
       ErrorCode = ERR_FILE_CREATE;
       return;

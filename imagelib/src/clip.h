@@ -10,6 +10,27 @@
 
 namespace pixolan {
 
+// The view's rectangle cut to the bitmap; an extent is 0 where nothing of
+// the view lies inside in that direction.
+struct ViewRect {
+  long x = 0, y = 0, cols = 0, rows = 0;
+};
+inline ViewRect ViewInside(const ZEMADisplayFCDIB& img) {
+  const long long w = Width(img), h = Height(img);
+  long long x0 = img.ViewOrigin.x, y0 = img.ViewOrigin.y;
+  long long x1 = x0 + img.ViewSize.cx, y1 = y0 + img.ViewSize.cy;
+  if (x0 < 0) x0 = 0;
+  if (y0 < 0) y0 = 0;
+  if (x1 > w) x1 = w;
+  if (y1 > h) y1 = h;
+  ViewRect r;
+  r.x = static_cast<long>(x0);
+  r.y = static_cast<long>(y0);
+  r.cols = x1 > x0 ? static_cast<long>(x1 - x0) : 0;
+  r.rows = y1 > y0 ? static_cast<long>(y1 - y0) : 0;
+  return r;
+}
+
 // The whole bitmap (non-zero wholeImage) or the part of the view inside it.
 // Returns false when nothing of it is left.
 inline bool ClippedRegion(const ZEMADisplayFCDIB& img, int wholeImage, Region& r) {
@@ -18,16 +39,9 @@ inline bool ClippedRegion(const ZEMADisplayFCDIB& img, int wholeImage, Region& r
     r = SelectRegion(img, 1);
     return true;
   }
-  const long long w = Width(img), h = Height(img);
-  long long x0 = img.ViewOrigin.x, y0 = img.ViewOrigin.y;
-  long long x1 = x0 + img.ViewSize.cx, y1 = y0 + img.ViewSize.cy;
-  if (x0 < 0) x0 = 0;
-  if (y0 < 0) y0 = 0;
-  if (x1 > w) x1 = w;
-  if (y1 > h) y1 = h;
-  if (x1 <= x0 || y1 <= y0) return false;
-  r = Region{PixelAddress(img, static_cast<long>(x0), static_cast<long>(y0)), static_cast<long>(x1 - x0),
-             static_cast<long>(y1 - y0)};
+  const ViewRect v = ViewInside(img);
+  if (v.cols == 0 || v.rows == 0) return false;
+  r = Region{PixelAddress(img, v.x, v.y), v.cols, v.rows};
   return true;
 }
 

@@ -52,18 +52,14 @@ int ZEMADisplayFCDIB::Display(HDC hDC, unsigned long DestX, unsigned long DestY,
 int ZEMADisplayFCDIB::CreateBackground() {
   if (Background != nullptr) return ErrorCode;
   ZEMADisplayFCDIB* made = nullptr;
-  try {
-    made = new ZEMADisplayFCDIB(
-        LibraryVersion, hWnd, hInstance, static_cast<unsigned int>(BitmapInfo.bmiHeader.biWidth),
-        static_cast<unsigned int>(BitmapInfo.bmiHeader.biHeight), 3, BitmapInfo.bmiHeader.biXPelsPerMeter,
-        BitmapInfo.bmiHeader.biYPelsPerMeter, static_cast<int>(Language));
-  } catch (const std::bad_alloc&) {
-    Background = nullptr;
-    return ErrorCode = ERR_MEMORY;
-  } catch (...) {
-    Background = nullptr;
-    return ErrorCode = ERR_UNEXPECTED;
-  }
+  int code = ERR_NONE;
+  if (Guarded(code, [&] {
+        made = new ZEMADisplayFCDIB(
+            LibraryVersion, hWnd, hInstance, static_cast<unsigned int>(BitmapInfo.bmiHeader.biWidth),
+            static_cast<unsigned int>(BitmapInfo.bmiHeader.biHeight), 3, BitmapInfo.bmiHeader.biXPelsPerMeter,
+            BitmapInfo.bmiHeader.biYPelsPerMeter, static_cast<int>(Language));
+      }) != ERR_NONE)
+    return ErrorCode = code;
   if (made->ErrorCode != ERR_NONE) {
     delete made;
     Background = nullptr;

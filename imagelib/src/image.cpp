@@ -20,9 +20,8 @@ int ZEMADisplayFCDIB::CreateDIB() {
   if (ht < 0) ht = -ht;
   if (ht == 0) ht = 1;
   const unsigned bpp = h.biBitCount / 8u;
-  const std::uint64_t stride = StrideOf(static_cast<std::uint64_t>(w), bpp);
-  const std::uint64_t withSpareRow = stride * static_cast<std::uint64_t>(ht + 1);
-  if (w > INT_MAX || ht >= INT_MAX || bpp == 0 || withSpareRow > kMaxPixelBytes) {
+  if (w > INT_MAX || ht >= INT_MAX || bpp == 0 ||
+      !PixelMemoryFits(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(ht), bpp)) {
     ErrorCode = ERR_DIB_SECTION;
     return ErrorCode;
   }
@@ -31,7 +30,7 @@ int ZEMADisplayFCDIB::CreateDIB() {
   h.biHeight = static_cast<LONG>(ht);
   h.biPlanes = 1;
   h.biCompression = BI_RGB;
-  h.biSizeImage = static_cast<DWORD>(stride * static_cast<std::uint64_t>(ht));
+  h.biSizeImage = static_cast<DWORD>(StrideOf(static_cast<std::uint64_t>(w), bpp) * static_cast<std::uint64_t>(ht));
   h.biClrUsed = 0;
   h.biClrImportant = 0;
 

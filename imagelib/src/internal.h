@@ -20,6 +20,12 @@ constexpr std::uint64_t StrideOf(std::uint64_t width, unsigned bytesPerPixel) {
   return (width * bytesPerPixel + 3) & ~std::uint64_t{3};
 }
 
+// Whether `width` x `height` pixels of `bytesPerPixel` (sizes of at least 1,
+// below 2^32) fit the pixel-memory limit with the spare row included.
+constexpr bool PixelMemoryFits(std::uint64_t width, std::uint64_t height, unsigned bytesPerPixel) {
+  return StrideOf(width, bytesPerPixel) <= kMaxPixelBytes / (height + 1);
+}
+
 inline int BytesPerPixel(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biBitCount == 24 ? 3 : 4; }
 inline long Width(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biWidth; }
 inline long Height(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biHeight; }

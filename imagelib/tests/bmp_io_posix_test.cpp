@@ -78,7 +78,7 @@ TEST(BmpWriteFallback, RowByRowGivesTheSameFile) {
         const std::string staged = testing_support::TempPath("staged.bmp");
         const std::string direct = testing_support::TempPath("direct.bmp");
         ASSERT_EQ(img->SaveImage(const_cast<char*>(staged.c_str()), 0), ERR_NONE);
-        const std::size_t rowBytes = (bpp * cx + 3) & ~std::size_t{3};
+        const std::size_t rowBytes = testing_support::RowBytes(static_cast<std::size_t>(cx), bpp);
         RefuseNextAllocation(rowBytes * 11 + 4, how);
         ASSERT_EQ(img->SaveImage(const_cast<char*>(direct.c_str()), 0), ERR_NONE);
         ASSERT_EQ(gRefused, 1) << "the staging buffer was not refused";
@@ -115,7 +115,7 @@ TEST(BmpWriteFallback, WriteFailuresAreStickyOnEveryPath) {
   const std::string after = testing_support::TempPath("after-write-failure.bmp");
   const std::string target = testing_support::TempPath("limited.bmp");
   for (int bits : {24, 32}) {
-    const std::size_t viewBytes = ((static_cast<std::size_t>(bits / 8) * 5 + 3) & ~std::size_t{3}) * 3;
+    const std::size_t viewBytes = testing_support::RowBytes(5, static_cast<std::size_t>(bits / 8)) * 3;
     // Whole bitmap, staged view and row-by-row view; the headers fail on a
     // full device, the pixel rows past a size limit.
     for (int way = 0; way < 3; ++way) {

@@ -40,7 +40,8 @@ void ExpectDecoded(const ZEMADisplayFCDIB& img, const Layout& l, const std::vect
         ASSERT_EQ(got[c], want[c]) << what << " pixel (" << x << ", " << y << ") channel " << c;
     }
   }
-  const std::size_t stride = (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3};
+  const std::size_t stride =
+      testing_support::RowBytes(static_cast<std::size_t>(h.biWidth), static_cast<std::size_t>(bpp));
   const std::vector<unsigned char> mem = testing_support::PixelMemory(img);
   const bool copied = l.bits == 24 && bits == 24;
   for (long r = 0; r <= h.biHeight; ++r) {
@@ -364,7 +365,7 @@ std::vector<unsigned char> DecodedMemory(const Layout& l, const std::vector<unsi
                                          const std::vector<unsigned char>& rows, int colorType) {
   const std::size_t bpp = static_cast<std::size_t>(ImageBits(colorType, l.bits) / 8);
   const std::size_t w = static_cast<std::size_t>(l.width), h = Rows(l);
-  const std::size_t stride = (w * bpp + 3) & ~std::size_t{3};
+  const std::size_t stride = testing_support::RowBytes(w, bpp);
   std::vector<unsigned char> mem(stride * (h + 1), 0);
   for (std::size_t r = 0; r < h; ++r) {  // memory row r, 0 = bottom
     unsigned char* out = mem.data() + r * stride;

@@ -65,7 +65,8 @@ TEST(BmpWrite, ViewRowsArePaddedWithZerosAndReadBack) {
       img->SetViewOrigin(POINT{5, 3});
       img->SetViewSize(SIZE{cx, 7});
       const Saved f = Save(*img, "view.bmp", 0);
-      const std::size_t rowBytes = (static_cast<std::size_t>(cx) * bpp + 3) & ~std::size_t{3};
+      const std::size_t rowBytes =
+          testing_support::RowBytes(static_cast<std::size_t>(cx), static_cast<std::size_t>(bpp));
       ASSERT_EQ(f.bytes.size(), 54 + rowBytes * 7) << cx;
       EXPECT_EQ(f.Field(2), 54 + rowBytes * 7);
       EXPECT_EQ(f.Field(10), 54u);

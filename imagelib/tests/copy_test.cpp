@@ -28,10 +28,7 @@ ImagePtr Source(unsigned w, unsigned h, int bitCount, std::uint32_t seed) {
   return img;
 }
 
-std::size_t StrideOf(const ZEMADisplayFCDIB& img) {
-  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  return (static_cast<std::size_t>(h.biWidth) * (h.biBitCount / 8) + 3) & ~std::size_t{3};
-}
+std::size_t StrideOf(const ZEMADisplayFCDIB& img) { return testing_support::GeoOf(img).stride; }
 
 void ExpectInherited(const ZEMADisplayFCDIB& copy) {
   EXPECT_EQ(copy.hWnd, kOwner);

@@ -10,9 +10,7 @@ ImagePtr MakeImage(unsigned width, unsigned height, int bitCount) {
 }
 
 static std::size_t MemorySize(const ZEMADisplayFCDIB& img) {
-  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  std::size_t stride = (static_cast<std::size_t>(h.biWidth) * (h.biBitCount / 8) + 3) & ~std::size_t{3};
-  return stride * static_cast<std::size_t>(h.biHeight + 1);
+  return GeoOf(img).stride * static_cast<std::size_t>(img.BitmapInfo.bmiHeader.biHeight + 1);
 }
 
 void FillRandom(ZEMADisplayFCDIB& img, std::uint32_t seed) {
@@ -26,11 +24,9 @@ std::vector<unsigned char> PixelMemory(const ZEMADisplayFCDIB& img) {
 }
 
 std::vector<unsigned char> PixelAt(const ZEMADisplayFCDIB& img, long x, long y) {
-  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  int bpp = h.biBitCount / 8;
-  std::size_t stride = (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3};
-  const unsigned char* p = img.Bits + static_cast<std::size_t>(h.biHeight - 1 - y) * stride + x * bpp;
-  return std::vector<unsigned char>(p, p + bpp);
+  const Geo g = GeoOf(img);
+  const unsigned char* p = img.Bits + Offset(g, x, y);
+  return std::vector<unsigned char>(p, p + g.bpp);
 }
 
 }  // namespace testing_support
