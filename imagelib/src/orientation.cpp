@@ -89,8 +89,9 @@ PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& front, unsigned char*& back
 template <int BPP>
 inline void SwapRun(unsigned char* front, unsigned char* back, std::size_t pairs) {
 #if defined(PIXOLAN_SHUFFLE_LOOPS)
-  if (BPP == 4 && HasWideShuffle()) SwapWideBlocks(front, back, pairs);
-  if (HasByteShuffle()) SwapBlocks(front, back, pairs, std::integral_constant<int, BPP>());
+  const Simd simd = WidestSimd();
+  if (BPP == 4 && simd == Simd::kAvx2) SwapWideBlocks(front, back, pairs);
+  if (simd != Simd::kBaseline) SwapBlocks(front, back, pairs, std::integral_constant<int, BPP>());
 #endif
   for (; pairs != 0; --pairs, front += BPP, back -= BPP) SwapPixels<BPP>(front, back);
 }
