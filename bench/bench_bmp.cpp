@@ -107,7 +107,46 @@ void AddFileRow(int bits, double target) {
   }
 }
 
+// A 24-bit file into a 32-bit image: the row conversion against a memcpy of
+// the image's bytes. The pixels are checked against stbi_load first.
+void AddConversionRow(double target) {
+  const std::string row = "FileConstructor_24bit_bmp_into_32bit";
+  for (Extent e : StandardSizes()) {
+    AddOurs(row, SizeName(e), [=](benchmark::State& state) {
+      std::string path = WriteBmp(e, 24);
+      if (path.empty()) return Fail(state, "could not write the test file");
+      {
+        ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), 4, LANGUAGE_ENGLISH);
+        int w = 0, h = 0, n = 0;
+        unsigned char* peer = stbi_load(path.c_str(), &w, &h, &n, 3);
+        if (peer == nullptr) return Fail(state, std::string("stbi_load failed: ") + stbi_failure_reason());
+        Difference d;
+        d.largest = 256;
+        if (img.ErrorCode == ERR_NONE && w == e.width && h == e.height) {
+          const ChannelMap rgb = {{2, 1, 0, 3}, {false, false, false, false}};
+          d = Compare(TopDown(img), PixelPlane{peer, static_cast<std::ptrdiff_t>(w) * 3, 3}, e, 3, rgb);
+        }
+        stbi_image_free(peer);
+        if (d.largest != 0)
+          return Fail(state, "the file constructor (code " + std::to_string(img.ErrorCode) +
+                                 ") and stbi_load disagree: " + Describe(d));
+      }
+      for (auto _ : state) {
+        ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), 4, LANGUAGE_ENGLISH);
+        benchmark::DoNotOptimize(img.Bits);
+        benchmark::ClobberMemory();
+        if (img.ErrorCode != ERR_NONE)
+          return Fail(state, "the file constructor reported " + std::to_string(img.ErrorCode));
+      }
+      CountPixels(state, e.Pixels());
+    });
+    AddPeer(row, "memcpy", SizeName(e), target,
+            [=](benchmark::State& state) { MemcpyLoop(state, StrideOf(e.width, 4) * e.height, e.Pixels()); });
+  }
+}
+
 void Register() {
+  AddConversionRow(0.7);
   AddFileRow(24, 8.0);
   AddFileRow(32, 8.0);
   AddFileRow(8, 3.0);

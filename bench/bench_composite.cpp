@@ -65,7 +65,8 @@ struct BlendInputs {
   pixman_image_t* peerMask = nullptr;  // the solid 50 % mask for a global transparency
   std::string error;
 
-  BlendInputs(Extent e, int srcBpp, int dstBpp, unsigned short t) : size(e), transparency(t) {
+  // `invisible`: every source pixel gets alpha 255 (wholly transparent).
+  BlendInputs(Extent e, int srcBpp, int dstBpp, unsigned short t, bool invisible = false) : size(e), transparency(t) {
     src = MakeImage(e, srcBpp);
     dst = MakeImage(e, dstBpp);
     if (!src || !dst) {
@@ -74,6 +75,8 @@ struct BlendInputs {
     }
     FillRandom(src->Bits, PixelBytes(*src), 11);
     FillRandom(dst->Bits, PixelBytes(*dst), 12);
+    if (invisible)
+      for (std::size_t i = 3; i < PixelBytes(*src); i += 4) src->Bits[i] = 255;
     peerSrc = std::make_unique<PeerImage>(PeerFormat(srcBpp), e, Stride(*src));
     peerDst = std::make_unique<PeerImage>(PeerFormat(dstBpp), e, Stride(*dst));
     if (!peerSrc->get() || !peerDst->get()) {
@@ -109,10 +112,10 @@ struct BlendInputs {
 };
 
 void AddBlendRow(const std::string& row, const std::string& peerName, int srcBpp, int dstBpp, unsigned short t,
-                 double target) {
+                 double target, bool invisible = false) {
   for (Extent e : StandardSizes()) {
     AddOurs(row, SizeName(e), [=](benchmark::State& state) {
-      BlendInputs in(e, srcBpp, dstBpp, t);
+      BlendInputs in(e, srcBpp, dstBpp, t, invisible);
       if (!in.error.empty()) return Fail(state, in.error);
       for (auto _ : state) {
         const int code = in.Ours();
@@ -123,7 +126,7 @@ void AddBlendRow(const std::string& row, const std::string& peerName, int srcBpp
       CountPixels(state, e.Pixels());
     });
     AddPeer(row, peerName, SizeName(e), target, [=](benchmark::State& state) {
-      BlendInputs in(e, srcBpp, dstBpp, t);
+      BlendInputs in(e, srcBpp, dstBpp, t, invisible);
       if (!in.error.empty()) return Fail(state, in.error);
       const int code = in.Ours();
       in.Peer();
@@ -247,11 +250,22 @@ void Register() {
   AddBlendRow("PutImage_32on24_alpha_T0", "pixman_over_8888_0888", 4, 3, 0, 3.0);
   AddBlendRow("PutImage_32on32_alpha_T0", "pixman_over_8888_8888", 4, 4, 0, 1.0);
   AddBlendRow("PutImage_24on24_T128", "pixman_over_0888_mask50_0888", 3, 3, 128, 3.0);
+  // Every other pair of depths at T = 0 and 128 must be at least as fast as
+  // the peer's same operation, as must a wholly invisible 32-bit source.
+  AddBlendRow("PutImage_24on24_T0", "pixman_over_0888_0888", 3, 3, 0, 1.0);
+  AddBlendRow("PutImage_24on32_T0", "pixman_over_0888_8888", 3, 4, 0, 1.0);
+  AddBlendRow("PutImage_24on32_T128", "pixman_over_0888_mask50_8888", 3, 4, 128, 1.0);
+  AddBlendRow("PutImage_32on24_alpha_T128", "pixman_over_8888_mask50_0888", 4, 3, 128, 1.0);
+  AddBlendRow("PutImage_32on32_alpha_T128", "pixman_over_8888_mask50_8888", 4, 4, 128, 1.0);
+  AddBlendRow("PutImage_32on24_invisible_T128", "pixman_over_8888_mask50_0888", 4, 3, 128, 1.0, true);
+  AddBlendRow("PutImage_32on32_invisible_T128", "pixman_over_8888_mask50_8888", 4, 4, 128, 1.0, true);
   AddCopyRow("CopyImage_mask0_24to24", 3, 3, false, 0, 0.7);
   AddCopyRow("CopyImage_mask0_32to32", 4, 4, false, 0, 0.7);
   AddCopyRow("BltImage_SRCCOPY_24to24", 3, 3, true, 0, 0.7);
   AddCopyRow("BltImage_SRCCOPY_32to32", 4, 4, true, 0, 0.7);
   AddCopyRow("CopyImage_mask8_24to32", 3, 4, false, 8, 0.3);
+  AddCopyRow("CopyImage_mask0_24to32", 3, 4, false, 0, 0.7);
+  AddCopyRow("CopyImage_mask0_32to24", 4, 3, false, 0, 0.7);
   AddEraseRow("EraseImage_24", 3, true);
   AddEraseRow("EraseImage_32", 4, false);
 }

@@ -73,7 +73,7 @@ void Register() {
         "TurnImageUD_" + depth, bpp, 0.5, [](ZEMADisplayFCDIB& img) { return img.TurnImageUD(1); },
         Motion{false, true, 27});
     AddInPlaceRow(
-        "TurnImageLR_" + depth, bpp, 0.25, [](ZEMADisplayFCDIB& img) { return img.TurnImageLR(1); },
+        "TurnImageLR_" + depth, bpp, 0.7, [](ZEMADisplayFCDIB& img) { return img.TurnImageLR(1); },
         Motion{true, false, 27});
     AddInPlaceRow(
         "TurnImageUDLR_" + depth, bpp, 0.25, [](ZEMADisplayFCDIB& img) { return img.TurnImageUDLR(1); },

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "pixel_rows.h"
+
 using namespace pixolan;
 
 namespace {
@@ -117,18 +119,12 @@ void Convert8(const unsigned char* s, unsigned char* d, std::size_t w, const std
 
 // Blue, green, red copied; alpha 0.
 void Convert24To32(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  for (std::size_t i = 0; i < w; ++i, s += 3, d += 4) {
-    d[0] = s[0];
-    d[1] = s[1];
-    d[2] = s[2];
-    d[3] = 0;
-  }
+  Convert24To32Row(s, d, static_cast<long>(w), 0);
 }
 
-// The fourth source byte is dropped (overwritten by the next pixel).
+// The fourth source byte is dropped.
 void Convert32To24(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  for (std::size_t i = 0; i + 1 < w; ++i, s += 4, d += 3) std::memcpy(d, s, 4);
-  std::memcpy(d, s, 3);
+  Convert32To24Row(s, d, static_cast<long>(w));
 }
 
 std::int64_t AbsHeight(const BITMAPINFOHEADER& h) {

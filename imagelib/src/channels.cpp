@@ -240,14 +240,15 @@ int ZEMADisplayFCDIB::ChangeChannels(int Selector, int WholeImage) {
 #if defined(PIXOLAN_SHUFFLE_LOOPS)
   // Where the processor can shuffle bytes, the mapping itself is applied,
   // which gives the same result as the record's primitive.
-  if (HasByteShuffle()) {
+  const Simd simd = WidestSimd();
+  if (simd != Simd::kBaseline) {
     const unsigned char map[4] = {
         static_cast<unsigned char>(Selector >> 6 & 3), static_cast<unsigned char>(Selector >> 4 & 3),
         static_cast<unsigned char>(Selector >> 2 & 3), static_cast<unsigned char>(Selector & 3)};
     const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
     if (BytesPerPixel(*this) == 3)
       ShuffleRows24(r.first, r.cols, r.rows, stride, map);
-    else if (HasWideShuffle())
+    else if (simd == Simd::kAvx2)
       ShuffleRows32Wide(r.first, r.cols, r.rows, stride, map);
     else
       ShuffleRows32(r.first, r.cols, r.rows, stride, map);

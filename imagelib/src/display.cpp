@@ -75,3 +75,43 @@ void ZEMADisplayFCDIB::DeleteBackground() {
   delete Background;
   Background = nullptr;
 }
+
+// Copies the source's view to (DestX, DestY) through the platform blit,
+// which converts between depths.
+int ZEMADisplayFCDIB::BltImage(ZEMADisplayFCDIB* Source, unsigned long DestX, unsigned long DestY, unsigned long Rop) {
+  if (ErrorCode != ERR_NONE) return ErrorCode;
+  if (Source == nullptr) return ErrorCode = ERR_UNSUPPORTED_COMMAND;
+  if (Source->ErrorCode != ERR_NONE || Source->hBitmap == nullptr) return ErrorCode = ERR_EXTERNAL;
+  if (hBitmap == nullptr) return ErrorCode;
+
+  // A position at or beyond the right or bottom edge leaves nothing to draw;
+  // it is refused here because the platform takes positions as signed ints.
+  const unsigned long W = static_cast<unsigned long>(Width(*this));
+  const unsigned long H = static_cast<unsigned long>(Height(*this));
+  if (DestX >= W || DestY >= H) return ErrorCode;
+  unsigned long w = static_cast<unsigned long>(Source->ViewSize.cx);
+  unsigned long h = static_cast<unsigned long>(Source->ViewSize.cy);
+  if (W - DestX < w) w = W - DestX;
+  if (H - DestY < h) h = H - DestY;
+
+  // Image row r is row r + 1 of the section (the spare row comes first), so
+  // both rows get + 1. A bitmap can be selected into one context only, so an
+  // image copied onto itself uses one context as source and destination.
+  MemoryDC srcDC, dstDC;
+  SetMapMode(srcDC.Get(), GetMapMode(nullptr));
+  SetMapMode(dstDC.Get(), GetMapMode(nullptr));
+  HDC from = dstDC.Get();
+  if (Source != this) {
+    srcDC.Select(Source->hBitmap);
+    from = srcDC.Get();
+  }
+  dstDC.Select(hBitmap);
+  POINT pts[2] = {{Source->ViewOrigin.x, static_cast<LONG>(Source->ViewOrigin.y + 1LL)},
+                  {static_cast<LONG>(w), static_cast<LONG>(h)}};
+  DPtoLP(dstDC.Get(), pts, 2);
+  BitBlt(dstDC.Get(), static_cast<int>(DestX), static_cast<int>(DestY) + 1, pts[1].x, pts[1].y, from, pts[0].x,
+         pts[0].y, Rop);
+  // The caller may read the pixels next; the blit must have landed by then.
+  GdiFlush();
+  return ErrorCode;
+}

@@ -44,7 +44,49 @@ PIXOLAN_TARGET_AVX2 void SwapWideBlocks(unsigned char*& front, unsigned char*& b
   }
 }
 
-// The same for 24-bit pixels, 5 at a time in 16-byte windows: the front
+// Shuffle patterns that reverse the order of sixteen 24-bit pixels held in
+// three registers: output register k is the OR of pattern [k][r] applied to
+// input register r (0x80 where r holds none of its bytes).
+struct Reverse16x3 {
+  unsigned char m[3][3][16];
+};
+constexpr Reverse16x3 MakeReverse16x3() {
+  Reverse16x3 r{};
+  for (int k = 0; k < 3; ++k)
+    for (int b = 0; b < 16; ++b) {
+      const int j = 16 * k + b, from = 3 * (15 - j / 3) + j % 3;
+      for (int reg = 0; reg < 3; ++reg)
+        r.m[k][reg][b] = static_cast<unsigned char>(from / 16 == reg ? from % 16 : 0x80);
+    }
+  return r;
+}
+alignas(16) constexpr Reverse16x3 kReverse16x3 = MakeReverse16x3();
+
+PIXOLAN_TARGET_SSSE3 inline __m128i ReversePart(const __m128i (&in)[3], int k, int firstReg, int lastReg) {
+  __m128i out = _mm_setzero_si128();
+  for (int reg = firstReg; reg <= lastReg; ++reg)
+    out = _mm_or_si128(
+        out, _mm_shuffle_epi8(in[reg], _mm_load_si128(reinterpret_cast<const __m128i*>(kReverse16x3.m[k][reg]))));
+  return out;
+}
+
+// Sixteen 24-bit pixels (48 bytes) at `p` into `out`, in reverse order.
+PIXOLAN_TARGET_SSSE3 inline void Reverse16(const unsigned char* p, __m128i (&out)[3]) {
+  const __m128i in[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32))};
+  // The first 16 bytes come from input bytes 30..47, the last from 0..17.
+  out[0] = ReversePart(in, 0, 1, 2);
+  out[1] = ReversePart(in, 1, 0, 2);
+  out[2] = ReversePart(in, 2, 0, 1);
+}
+
+PIXOLAN_TARGET_SSSE3 inline void Store48(unsigned char* p, const __m128i (&v)[3]) {
+  for (int k = 0; k < 3; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16 * k), v[k]);
+}
+
+// The same for 24-bit pixels: 16 at a time in three registers while the two
+// runs of 16 do not meet, then 5 at a time in 16-byte windows: the front
 // window holds pixels f..f+4 and the first byte of f+5, the back window the
 // last byte of b-5 and pixels b-4..b. That extra byte stays as it is, and it
 // lies inside the run as long as 6 pairs are left. Consecutive windows on
@@ -52,6 +94,13 @@ PIXOLAN_TARGET_AVX2 void SwapWideBlocks(unsigned char*& front, unsigned char*& b
 // written back.
 PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& front, unsigned char*& back, std::size_t& pairs,
                                      std::integral_constant<int, 3>) {
+  for (; pairs >= 16; pairs -= 16, front += 48, back -= 48) {
+    __m128i f[3], b[3];
+    Reverse16(front, b);
+    Reverse16(back - 45, f);
+    Store48(front, f);
+    Store48(back - 45, b);
+  }
   if (pairs < 6) return;
   // Pixel i of one window takes pixel 4 - i of the other; 0x80 gives zero,
   // where the window's own extra byte goes.
@@ -89,8 +138,9 @@ PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& front, unsigned char*& back
 template <int BPP>
 inline void SwapRun(unsigned char* front, unsigned char* back, std::size_t pairs) {
 #if defined(PIXOLAN_SHUFFLE_LOOPS)
-  if (BPP == 4 && HasWideShuffle()) SwapWideBlocks(front, back, pairs);
-  if (HasByteShuffle()) SwapBlocks(front, back, pairs, std::integral_constant<int, BPP>());
+  const Simd simd = WidestSimd();
+  if (BPP == 4 && simd == Simd::kAvx2) SwapWideBlocks(front, back, pairs);
+  if (simd != Simd::kBaseline) SwapBlocks(front, back, pairs, std::integral_constant<int, BPP>());
 #endif
   for (; pairs != 0; --pairs, front += BPP, back -= BPP) SwapPixels<BPP>(front, back);
 }

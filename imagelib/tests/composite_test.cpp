@@ -1,5 +1,6 @@
 // Masked copy, blending, blits and fill, checked against plain (x, y)
 // reference loops on random odd-sized images with random views.
+#include "rounding.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -97,13 +98,10 @@ Bytes ReferencePut(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, uns
   return out;
 }
 
-// The integer rounding the library uses for V / 65280 is exact over the
-// whole range a blend can produce (halves round up, as the reference does).
+// The library's rounding for V / 65280 is exact over the whole range a blend
+// can produce (halves round up, as the reference does).
 TEST(Blend, RoundedDivisionBy65280IsExact) {
-  for (std::uint32_t v = 0; v <= 255u * 65280u; ++v) {
-    const std::uint32_t y = (v + 32640) >> 8;
-    ASSERT_EQ((y + (y >> 8) + 1) >> 8, (v + 32640) / 65280) << v;
-  }
+  for (std::uint32_t v = 0; v <= 255u * 65280u; ++v) ASSERT_EQ(pixolan::RoundedDiv65280(v), (v + 32640) / 65280) << v;
 }
 
 TEST(CopyImage, EveryMaskOnEveryDepthPairMatchesTheReference) {
@@ -188,7 +186,9 @@ TEST(PutImage, BlendsMatchTheFormulasAtEveryTransparency) {
 }
 
 // Every source value over every destination value, at every source alpha
-// (32-bit source, T = 0) or at a few transparencies (24-bit source).
+// (32-bit source, at T = 0 and at one other transparency per alpha, so that
+// every transparency meets some alpha) or at a few transparencies (24-bit
+// source).
 TEST(PutImage, ExhaustiveOverAllChannelValues) {
   ImagePtr src32 = MakeImage(256, 256, 32), src24 = MakeImage(256, 256, 24);
   ImagePtr dst32 = MakeImage(256, 256, 32), dst24 = MakeImage(256, 256, 24);
@@ -207,12 +207,13 @@ TEST(PutImage, ExhaustiveOverAllChannelValues) {
     paint(*src32, false);
     for (long y = 0; y < 256; ++y)
       for (long x = 0; x < 256; ++x) src32->Bits[Offset(*src32, x, y) + 3] = static_cast<unsigned char>(sa);
-    for (ZEMADisplayFCDIB* dst : {dst32.get(), dst24.get()}) {
-      paint(*dst, true);
-      const Bytes expected = ReferencePut(*src32, *dst, 0, true);
-      dst->PutImage(src32.get(), 0, 1);
-      ASSERT_EQ(PixelMemory(*dst), expected) << "alpha " << sa;
-    }
+    for (unsigned T : {0u, (sa * 37u) % 256u})
+      for (ZEMADisplayFCDIB* dst : {dst32.get(), dst24.get()}) {
+        paint(*dst, true);
+        const Bytes expected = ReferencePut(*src32, *dst, T, true);
+        dst->PutImage(src32.get(), static_cast<unsigned short>(T), 1);
+        ASSERT_EQ(PixelMemory(*dst), expected) << "alpha " << sa << " T " << T;
+      }
   }
   for (unsigned T : {1u, 128u, 255u})
     for (ZEMADisplayFCDIB* dst : {dst32.get(), dst24.get()}) {
@@ -225,54 +226,57 @@ TEST(PutImage, ExhaustiveOverAllChannelValues) {
 
 // Runs of invisible or opaque source pixels of every length at every
 // offset, among random alphas: blocks that are wholly one or the other, and
-// blocks that only partly are.
+// blocks that only partly are; with and without a global transparency.
 TEST(PutImage, InvisibleAndOpaqueRunsAtEveryOffset) {
-  for (unsigned char end : {0, 255}) {
-    ImagePtr src = MakeImage(48, 20 * 16, 32);
-    testing_support::FillRandom(*src, end + 1u);
-    long y = 0;
-    for (long length = 1; length <= 20; ++length)
-      for (long offset = 0; offset < 16; ++offset, ++y)
-        for (long x = offset; x < offset + length; ++x) src->Bits[Offset(*src, x, y) + 3] = end;
-    for (int dstBpp : {24, 32}) {
-      ImagePtr dst = MakeImage(48, 20 * 16, dstBpp);
-      testing_support::FillRandom(*dst, 99);
-      const Bytes expected = ReferencePut(*src, *dst, 0, true);
-      dst->PutImage(src.get(), 0, 1);
-      EXPECT_EQ(PixelMemory(*dst), expected) << "alpha " << int{end} << " onto " << dstBpp;
+  for (unsigned short T : {0, 128})
+    for (unsigned char end : {0, 255}) {
+      ImagePtr src = MakeImage(48, 20 * 16, 32);
+      testing_support::FillRandom(*src, end + 1u);
+      long y = 0;
+      for (long length = 1; length <= 20; ++length)
+        for (long offset = 0; offset < 16; ++offset, ++y)
+          for (long x = offset; x < offset + length; ++x) src->Bits[Offset(*src, x, y) + 3] = end;
+      for (int dstBpp : {24, 32}) {
+        ImagePtr dst = MakeImage(48, 20 * 16, dstBpp);
+        testing_support::FillRandom(*dst, 99);
+        const Bytes expected = ReferencePut(*src, *dst, T, true);
+        dst->PutImage(src.get(), T, 1);
+        EXPECT_EQ(PixelMemory(*dst), expected) << "alpha " << int{end} << " onto " << dstBpp << " T " << T;
+      }
     }
-  }
 }
 
 // Rows of every length 0..40 from every start 0..15, with source and
 // destination starting at different places, so that every block width meets
-// every tail length and every memory alignment. Each row is either a mix of
-// alphas, wholly opaque, or opaque but for one blended pixel. The pixels
+// every tail length and every memory alignment, at T = 0 and at several
+// other transparencies. Each row is either a mix of alphas, wholly opaque,
+// opaque but for one blended pixel, or invisible but for one. The pixels
 // around the row and the row padding must keep their values.
 TEST(PutImage, RowTailsOfEveryLengthAtEveryOffset) {
   Rng rng(31);
   static const unsigned char kMix[] = {0, 1, 127, 254, 255};
-  for (int dstBpp : {24, 32}) {
-    ImagePtr src = MakeImage(57, 3, 32), dst = MakeImage(57, 3, dstBpp);
-    for (LONG length = 0; length <= 40; ++length)
-      for (LONG offset = 0; offset < 16; ++offset) {
-        testing_support::FillRandom(*src, rng.Next());
-        testing_support::FillRandom(*dst, rng.Next());
-        const int kind = rng.Below(3);
-        const LONG blended = length > 0 ? offset + rng.Below(length) : -1;
-        for (LONG x = offset; x < offset + length; ++x) {
-          unsigned char& alpha = src->Bits[Offset(*src, x, 1) + 3];
-          alpha = kind == 0 ? kMix[rng.Below(5)] : kind == 2 && x == blended ? 100 : 0;
+  for (unsigned short T : {0, 1, 64, 127, 128, 200, 255})
+    for (int dstBpp : {24, 32}) {
+      ImagePtr src = MakeImage(57, 3, 32), dst = MakeImage(57, 3, dstBpp);
+      for (LONG length = 0; length <= 40; ++length)
+        for (LONG offset = 0; offset < 16; ++offset) {
+          testing_support::FillRandom(*src, rng.Next());
+          testing_support::FillRandom(*dst, rng.Next());
+          const int kind = rng.Below(4);
+          const LONG blended = length > 0 ? offset + rng.Below(length) : -1;
+          for (LONG x = offset; x < offset + length; ++x) {
+            unsigned char& alpha = src->Bits[Offset(*src, x, 1) + 3];
+            alpha = kind == 0 ? kMix[rng.Below(5)] : kind >= 2 && x == blended ? 100 : kind == 3 ? 255 : 0;
+          }
+          src->SetViewOrigin(POINT{offset, 1});
+          src->SetViewSize(SIZE{length, 1});
+          dst->SetViewOrigin(POINT{(offset * 7 + length) % 16, 1});
+          const Bytes expected = ReferencePut(*src, *dst, T, false);
+          ASSERT_EQ(dst->PutImage(src.get(), T, 0), ERR_NONE);
+          ASSERT_EQ(PixelMemory(*dst), expected) << "onto " << dstBpp << " at T " << T << ", " << length
+                                                 << " pixels from " << offset << ", rows of kind " << kind;
         }
-        src->SetViewOrigin(POINT{offset, 1});
-        src->SetViewSize(SIZE{length, 1});
-        dst->SetViewOrigin(POINT{(offset * 7 + length) % 16, 1});
-        const Bytes expected = ReferencePut(*src, *dst, 0, false);
-        ASSERT_EQ(dst->PutImage(src.get(), 0, 0), ERR_NONE);
-        ASSERT_EQ(PixelMemory(*dst), expected)
-            << "onto " << dstBpp << ", " << length << " pixels from " << offset << ", rows of kind " << kind;
-      }
-  }
+    }
 }
 
 TEST(PutImage, OpaqueInvisibleAndHalfwayIdentities) {
