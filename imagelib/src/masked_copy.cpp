@@ -54,14 +54,7 @@ void CopyRow(const Byte* s, Byte* d, long n) {
     };
     if constexpr (SB == 3) {
       // Sixteen 24-bit pixels are three whole registers.
-      for (; i + 16 <= n; i += 16, s += 48, d += 64) {
-        __m128i px[4];
-        Expand16x3(Load16(s), Load16(s + 16), Load16(s + 32), px);
-        put(d, px[0]);
-        put(d + 16, px[1]);
-        put(d + 32, px[2]);
-        put(d + 48, px[3]);
-      }
+      for (; i + 16 <= n; i += 16, s += 48, d += 64) Spread16x3(s, d, put);
     }
     for (; i + 4 <= n; i += 4, s += 4 * SB, d += 16) {
       if constexpr (SB == 4)

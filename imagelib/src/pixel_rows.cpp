@@ -19,14 +19,7 @@ void Convert24To32Row(const Byte* s, Byte* d, long n, Byte alpha) {
   const __m128i fourth = _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(alpha) << 24));
   const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
   const auto put = [&](Byte* to, __m128i from) { Store16(to, _mm_or_si128(_mm_and_si128(from, colour), fourth)); };
-  for (; n - i >= 16; i += 16, s += 48, d += 64) {
-    __m128i px[4];
-    Expand16x3(Load16(s), Load16(s + 16), Load16(s + 32), px);
-    put(d, px[0]);
-    put(d + 16, px[1]);
-    put(d + 32, px[2]);
-    put(d + 48, px[3]);
-  }
+  for (; n - i >= 16; i += 16, s += 48, d += 64) Spread16x3(s, d, put);
   for (; n - i >= 4; i += 4, s += 12, d += 16) put(d, Load3x4(s));
 #endif
   for (; i < n; ++i, s += 3, d += 4) {

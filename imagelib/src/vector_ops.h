@@ -43,6 +43,15 @@ inline void Expand16x3(__m128i v0, __m128i v1, __m128i v2, __m128i (&out)[4]) {
   out[3] = Expand4x3(_mm_srli_si128(v2, 4));
 }
 
+// Sixteen 24-bit pixels read from `s` (48 bytes), handed four at a time as
+// 32-bit lanes to put(to, lanes) for the four 16-byte runs of `d`.
+template <class Put>
+inline void Spread16x3(const Byte* s, Byte* d, Put&& put) {
+  __m128i px[4];
+  Expand16x3(Load16(s), Load16(s + 16), Load16(s + 32), px);
+  for (int k = 0; k < 4; ++k) put(d + 16 * k, px[k]);
+}
+
 // The low three bytes of four 32-bit lanes, packed into the low 12 bytes as
 // four 24-bit pixels.
 inline __m128i Pack4x3(__m128i v) {
