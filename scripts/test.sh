@@ -21,17 +21,21 @@ fuzz_seconds="${HORLIN_FUZZ_SECONDS:-30}"  # per fuzz target
 "$root/scripts/deps.sh" all || { echo "test.sh: installing dependencies failed"; exit 1; }
 
 failures=()
+failure_logs=()
 suites_passed=0
-step() {  # step NAME COMMAND...: runs a step, records its outcome
-  local name="$1"
+mkdir -p build/logs
+step() {  # step NAME COMMAND...: runs a step, records its outcome and keeps its output
+  local name="$1" log
   shift
+  log="build/logs/step-$((suites_passed + ${#failures[@]} + 1)).log"
   echo
   echo "=== $name"
-  if "$@"; then
+  if "$@" 2>&1 | tee "$log"; then
     suites_passed=$((suites_passed + 1))
   else
     echo "=== $name FAILED"
     failures+=("$name")
+    failure_logs+=("$log")
   fi
 }
 
@@ -64,7 +68,7 @@ step "lint (format, clang-tidy)" "$root/scripts/lint.sh"
 
 # The Windows suites run under Wine in a virtual display of their own.
 trap 'stop_virtual_display; wineserver -k 2>/dev/null' EXIT
-start_virtual_display || failures+=("virtual display")
+start_virtual_display || { failures+=("virtual display"); failure_logs+=(/dev/null); }
 windows_suites() {  # windows_suites PRESET
   ctest --preset "$1" --timeout 600
   local status=$?
@@ -90,6 +94,12 @@ step "benchmark smoke run" "$root/scripts/bench.sh" --smoke
 
 echo
 echo "=== summary"
+# What each failed step printed last, repeated here so that the end of a
+# long run says why it failed.
+for i in "${!failure_logs[@]}"; do
+  echo "--- the last lines of ${failures[$i]}:"
+  tail -n 25 "${failure_logs[$i]}"
+done
 for f in "${failures[@]}"; do echo "failed: $f"; done
 echo "suites: ${suites_passed} passed, ${#failures[@]} failed"
 [ ${#failures[@]} -eq 0 ]
