@@ -2,7 +2,9 @@
 //   horlin_ctl wait [seconds]  waits for the clock window; prints its rectangle
 //   horlin_ctl menu            right-clicks the clock; prints the menu's rectangle
 //   horlin_ctl menu-close      closes the open menu with Escape
-//   horlin_ctl close           closes the clock like Alt+F4 and waits until it is gone
+//   horlin_ctl close           closes the clock like Alt+F4 and waits until its
+//                              process has ended (it saves its settings after the
+//                              window is gone, so the window alone says too little)
 // Rectangles are printed as "left top right bottom". Exit code 0 on success.
 #include <windows.h>
 
@@ -82,8 +84,19 @@ int main(int argc, char** argv) {
     return WaitFor(5000, [&] { return !IsWindowVisible(menu); }) ? 0 : 1;
   }
   if (std::strcmp(what, "close") == 0) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(clock, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     PostMessageW(clock, WM_SYSCOMMAND, SC_CLOSE, 0);
-    return WaitFor(10000, [&] { return !IsWindow(clock); }) ? 0 : 1;
+    bool gone = WaitFor(10000, [&] { return !IsWindow(clock); });
+    if (process) {
+      gone = gone && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+      CloseHandle(process);
+    } else {
+      gone = false;
+      std::fprintf(stderr, "horlin_ctl: cannot wait for the clock's process (error %lu)\n", GetLastError());
+    }
+    return gone ? 0 : 1;
   }
   std::fprintf(stderr, "usage: horlin_ctl wait [seconds] | menu | menu-close | close\n");
   return 2;
