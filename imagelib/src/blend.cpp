@@ -29,6 +29,15 @@ void Put24Rows(Transfer t, std::uint32_t T) {
   const __m128i vU = _mm_set1_epi16(static_cast<short>(U)), vT = _mm_set1_epi16(static_cast<short>(T));
   const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
 #endif
+  if constexpr (DB == 3 && Opaque) {
+    // Whole rows between two images (the strides are negative only then) lie
+    // back to back in both memories: one copy from the lowest row up.
+    const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(t.cols) * 3;
+    if (t.srcStride == -rowBytes && t.dstStride == -rowBytes) {
+      std::memcpy(d, s, static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(t.rows));
+      return;
+    }
+  }
   for (long j = 0; j < t.rows; ++j, s -= t.srcStride, d -= t.dstStride) {
     if constexpr (DB == 3 && Opaque) {
       std::memmove(d, s, static_cast<std::size_t>(t.cols) * 3);

@@ -62,27 +62,72 @@ constexpr Reverse16x3 MakeReverse16x3() {
 }
 alignas(16) constexpr Reverse16x3 kReverse16x3 = MakeReverse16x3();
 
-PIXOLAN_TARGET_SSSE3 inline __m128i ReversePart(const __m128i (&in)[3], int k, int firstReg, int lastReg) {
-  __m128i out = _mm_setzero_si128();
-  for (int reg = firstReg; reg <= lastReg; ++reg)
-    out = _mm_or_si128(
-        out, _mm_shuffle_epi8(in[reg], _mm_load_si128(reinterpret_cast<const __m128i*>(kReverse16x3.m[k][reg]))));
-  return out;
+// Sixteen 24-bit pixels (48 bytes) from three registers, in reverse order:
+// the first 16 bytes come from input bytes 30..47, the last from 0..17.
+// Written out register by register (no loop, no array), so that every value
+// stays in a register.
+struct Reverse24 {
+  __m128i m01, m02, m10, m11, m12, m20, m21;
+};
+PIXOLAN_TARGET_SSSE3 inline __m128i Mask16(int k, int reg) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(kReverse16x3.m[k][reg]));
+}
+PIXOLAN_TARGET_SSSE3 inline Reverse24 Reverse24Masks() {
+  return {Mask16(0, 1), Mask16(0, 2), Mask16(1, 0), Mask16(1, 1), Mask16(1, 2), Mask16(2, 0), Mask16(2, 1)};
+}
+PIXOLAN_TARGET_SSSE3 inline void Reverse16(const Reverse24& m, const unsigned char* p, __m128i& out0, __m128i& out1,
+                                           __m128i& out2) {
+  const __m128i in0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i in1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+  const __m128i in2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+  out0 = _mm_or_si128(_mm_shuffle_epi8(in1, m.m01), _mm_shuffle_epi8(in2, m.m02));
+  out1 = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(in0, m.m10), _mm_shuffle_epi8(in1, m.m11)),
+                      _mm_shuffle_epi8(in2, m.m12));
+  out2 = _mm_or_si128(_mm_shuffle_epi8(in0, m.m20), _mm_shuffle_epi8(in1, m.m21));
+}
+PIXOLAN_TARGET_SSSE3 inline void Store48(unsigned char* p, __m128i v0, __m128i v1, __m128i v2) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v0);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), v1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), v2);
 }
 
-// Sixteen 24-bit pixels (48 bytes) at `p` into `out`, in reverse order.
-PIXOLAN_TARGET_SSSE3 inline void Reverse16(const unsigned char* p, __m128i (&out)[3]) {
-  const __m128i in[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32))};
-  // The first 16 bytes come from input bytes 30..47, the last from 0..17.
-  out[0] = ReversePart(in, 0, 1, 2);
-  out[1] = ReversePart(in, 1, 0, 2);
-  out[2] = ReversePart(in, 2, 0, 1);
+// Helpers of the loop below, written out register by register: the compiler
+// keeps every value in a register only when no loop or array stands between.
+PIXOLAN_TARGET_AVX2 inline __m256i Mask24(int k, int reg) {
+  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(kReverse16x3.m[k][reg])));
+}
+PIXOLAN_TARGET_AVX2 inline __m256i Load2(const unsigned char* lo, const unsigned char* hi) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lo))),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(hi)), 1);
+}
+PIXOLAN_TARGET_AVX2 inline void Store2(unsigned char* lo, unsigned char* hi, __m256i v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lo), _mm256_castsi256_si128(v));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(hi), _mm256_extracti128_si256(v, 1));
 }
 
-PIXOLAN_TARGET_SSSE3 inline void Store48(unsigned char* p, const __m128i (&v)[3]) {
-  for (int k = 0; k < 3; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16 * k), v[k]);
+// The 16-pixel reversal of both runs at once: the front block in the low
+// lanes, the back block in the high lanes of three 32-byte registers, so one
+// set of byte shuffles serves both.
+PIXOLAN_TARGET_AVX2 void SwapWideBlocks24(unsigned char*& frontRef, unsigned char*& backRef, std::size_t& pairsRef) {
+  const __m256i m01 = Mask24(0, 1), m02 = Mask24(0, 2), m10 = Mask24(1, 0), m11 = Mask24(1, 1), m12 = Mask24(1, 2),
+                m20 = Mask24(2, 0), m21 = Mask24(2, 1);
+  unsigned char* front = frontRef;
+  unsigned char* back = backRef - 45;  // the first byte of the back block
+  std::size_t pairs = pairsRef;
+  for (; pairs >= 16; pairs -= 16, front += 48, back -= 48) {
+    const __m256i in0 = Load2(front, back), in1 = Load2(front + 16, back + 16), in2 = Load2(front + 32, back + 32);
+    const __m256i out0 = _mm256_or_si256(_mm256_shuffle_epi8(in1, m01), _mm256_shuffle_epi8(in2, m02));
+    const __m256i out1 = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(in0, m10), _mm256_shuffle_epi8(in1, m11)),
+                                         _mm256_shuffle_epi8(in2, m12));
+    const __m256i out2 = _mm256_or_si256(_mm256_shuffle_epi8(in0, m20), _mm256_shuffle_epi8(in1, m21));
+    // The low lanes (the front block reversed) go to the back, the high ones to the front.
+    Store2(back, front, out0);
+    Store2(back + 16, front + 16, out1);
+    Store2(back + 32, front + 32, out2);
+  }
+  frontRef = front;
+  backRef = back + 45;
+  pairsRef = pairs;
 }
 
 // The same for 24-bit pixels: 16 at a time in three registers while the two
@@ -94,12 +139,21 @@ PIXOLAN_TARGET_SSSE3 inline void Store48(unsigned char* p, const __m128i (&v)[3]
 // written back.
 PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& front, unsigned char*& back, std::size_t& pairs,
                                      std::integral_constant<int, 3>) {
-  for (; pairs >= 16; pairs -= 16, front += 48, back -= 48) {
-    __m128i f[3], b[3];
-    Reverse16(front, b);
-    Reverse16(back - 45, f);
-    Store48(front, f);
-    Store48(back - 45, b);
+  if (pairs >= 16) {
+    const Reverse24 m = Reverse24Masks();
+    unsigned char* f = front;
+    unsigned char* b = back - 45;  // the first byte of the back block
+    std::size_t n = pairs;
+    for (; n >= 16; n -= 16, f += 48, b -= 48) {
+      __m128i toBack0, toBack1, toBack2, toFront0, toFront1, toFront2;
+      Reverse16(m, f, toBack0, toBack1, toBack2);
+      Reverse16(m, b, toFront0, toFront1, toFront2);
+      Store48(f, toFront0, toFront1, toFront2);
+      Store48(b, toBack0, toBack1, toBack2);
+    }
+    front = f;
+    back = b + 45;
+    pairs = n;
   }
   if (pairs < 6) return;
   // Pixel i of one window takes pixel 4 - i of the other; 0x80 gives zero,
@@ -139,7 +193,12 @@ template <int BPP>
 inline void SwapRun(unsigned char* front, unsigned char* back, std::size_t pairs) {
 #if defined(PIXOLAN_SHUFFLE_LOOPS)
   const Simd simd = WidestSimd();
-  if (BPP == 4 && simd == Simd::kAvx2) SwapWideBlocks(front, back, pairs);
+  if (simd == Simd::kAvx2) {
+    if constexpr (BPP == 4)
+      SwapWideBlocks(front, back, pairs);
+    else
+      SwapWideBlocks24(front, back, pairs);
+  }
   if (simd != Simd::kBaseline) SwapBlocks(front, back, pairs, std::integral_constant<int, BPP>());
 #endif
   for (; pairs != 0; --pairs, front += BPP, back -= BPP) SwapPixels<BPP>(front, back);
