@@ -34,7 +34,11 @@ void Put24Rows(Transfer t, std::uint32_t T) {
     // back to back in both memories: one copy from the lowest row up.
     const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(t.cols) * 3;
     if (t.srcStride == -rowBytes && t.dstStride == -rowBytes) {
-      std::memcpy(d, s, static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(t.rows));
+      const std::size_t bytes = static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(t.rows);
+#if defined(PIXOLAN_SHUFFLE_LOOPS)
+      if (bytes >= 32 && WidestSimd() == Simd::kAvx2) return CopyWide(s, d, bytes);
+#endif
+      std::memcpy(d, s, bytes);
       return;
     }
   }

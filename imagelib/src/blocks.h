@@ -67,6 +67,11 @@ PIXOLAN_TARGET_AVX2 void ConvertWide24To32(const Byte*& sp, Byte*& dp, long& i, 
 PIXOLAN_TARGET_SSSE3 void ConvertShuffled32To24(const Byte*& sp, Byte*& dp, long& i, long cols);
 PIXOLAN_TARGET_AVX2 void ConvertWide32To24(const Byte*& sp, Byte*& dp, long& i, long cols);
 
+// Copies n >= 32 bytes between two separate memories, 128 at a time into
+// 32-byte aligned destination addresses (memcpy's own choice for large blocks
+// is slow when the two are not aligned alike).
+PIXOLAN_TARGET_AVX2 void CopyWide(const Byte* s, Byte* d, std::size_t n);
+
 }  // namespace pixolan
 
 #endif

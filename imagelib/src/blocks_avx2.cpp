@@ -214,6 +214,26 @@ PIXOLAN_TARGET_AVX2 void ConvertWide32To24(const Byte*& spRef, Byte*& dpRef, lon
   iRef = i;
 }
 
+PIXOLAN_TARGET_AVX2 void CopyWide(const Byte* s, Byte* d, std::size_t n) {
+  const Byte* const lastSrc = s + n - 32;
+  Byte* const lastDst = d + n - 32;
+  // The first 32 bytes unaligned, then on from the next aligned address.
+  const std::size_t head = (32 - (reinterpret_cast<std::uintptr_t>(d) & 31)) & 31;
+  Store32B(d, Load32B(s));
+  s += head;
+  d += head;
+  n -= head;
+  for (; n >= 128; n -= 128, s += 128, d += 128) {
+    const __m256i a = Load32B(s), b = Load32B(s + 32), c = Load32B(s + 64), e = Load32B(s + 96);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d), a);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + 32), b);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + 64), c);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + 96), e);
+  }
+  for (; n >= 32; n -= 32, s += 32, d += 32) Store32B(d, Load32B(s));
+  Store32B(lastDst, Load32B(lastSrc));  // the last 32 bytes, overlapping what came before
+}
+
 }  // namespace pixolan
 
 #endif
