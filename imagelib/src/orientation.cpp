@@ -23,25 +23,40 @@ inline void SwapPixels(unsigned char* a, unsigned char* b) {
 // The first part of a run of exchanges, 4 pixels of 32 bits at a time:
 // each block of 16 bytes is reversed pixel by pixel and put in the other's
 // place. Leaves front, back and pairs at what is left to do.
-PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& front, unsigned char*& back, std::size_t& pairs,
+// The loops work on copies of front, back and pairs: the pixel stores could
+// otherwise change them, as far as the compiler knows, and each step would
+// reload them from memory.
+PIXOLAN_TARGET_SSSE3 void SwapBlocks(unsigned char*& frontRef, unsigned char*& backRef, std::size_t& pairsRef,
                                      std::integral_constant<int, 4>) {
+  unsigned char* front = frontRef;
+  unsigned char* back = backRef;
+  std::size_t pairs = pairsRef;
   for (; pairs >= 4; pairs -= 4, front += 16, back -= 16) {
     const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(front));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(back - 12));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(front), _mm_shuffle_epi32(b, 0x1B));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(back - 12), _mm_shuffle_epi32(f, 0x1B));
   }
+  frontRef = front;
+  backRef = back;
+  pairsRef = pairs;
 }
 
 // The same 8 pixels at a time.
-PIXOLAN_TARGET_AVX2 void SwapWideBlocks(unsigned char*& front, unsigned char*& back, std::size_t& pairs) {
+PIXOLAN_TARGET_AVX2 void SwapWideBlocks(unsigned char*& frontRef, unsigned char*& backRef, std::size_t& pairsRef) {
   const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+  unsigned char* front = frontRef;
+  unsigned char* back = backRef;
+  std::size_t pairs = pairsRef;
   for (; pairs >= 8; pairs -= 8, front += 32, back -= 32) {
     const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(front));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(back - 28));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(front), _mm256_permutevar8x32_epi32(b, reverse));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(back - 28), _mm256_permutevar8x32_epi32(f, reverse));
   }
+  frontRef = front;
+  backRef = back;
+  pairsRef = pairs;
 }
 
 // Shuffle patterns that reverse the order of sixteen 24-bit pixels held in
