@@ -68,10 +68,13 @@ PIXOLAN_TARGET_AVX2 inline __m256i Spread8(__m256i v, __m256i order, __m256i spr
 
 // 32-bit source onto 32 bits at T = 0, 8 pixels at a time. The source's
 // alpha lanes are 0, so the destination alpha a becomes R(256 * a * sa).
-PIXOLAN_TARGET_AVX2 void OverWide32On32(const Byte*& sp, Byte*& dp, long& i, long cols) {
+PIXOLAN_TARGET_AVX2 void OverWide32On32(const Byte*& spRef, Byte*& dpRef, long& iRef, long cols) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i cLo = Patterns(kPixelColour[0], kPixelColour[0]), cHi = Patterns(kPixelColour[1], kPixelColour[1]);
   const __m256i aLo = Patterns(kPixelAlpha[0], kPixelAlpha[0]), aHi = Patterns(kPixelAlpha[1], kPixelAlpha[1]);
+  const Byte* sp = spRef;  // local copies: stores could alias the references
+  Byte* dp = dpRef;
+  long i = iRef;
   for (; cols - i >= 8; i += 8, sp += 32, dp += 32) {
     const __m256i s = Load32B(sp);
     const Block kind = Classify(s, s);
@@ -87,16 +90,22 @@ PIXOLAN_TARGET_AVX2 void OverWide32On32(const Byte*& sp, Byte*& dp, long& i, lon
         Over16Wide(_mm256_shuffle_epi8(s, cHi), _mm256_unpackhi_epi8(d, zero), _mm256_shuffle_epi8(s, aHi));
     Store32B(dp, _mm256_packus_epi16(lo, hi));
   }
+  spRef = sp;
+  dpRef = dp;
+  iRef = i;
 }
 
 // 32-bit source onto 24 bits at T = 0, 16 pixels at a time: the six groups
 // of eight channels go two to a register, so the source pixels are first
 // arranged so that each half holds the four its group needs.
-PIXOLAN_TARGET_AVX2 void OverWide32On24(const Byte*& sp, Byte*& dp, long& i, long cols) {
+PIXOLAN_TARGET_AVX2 void OverWide32On24(const Byte*& spRef, Byte*& dpRef, long& iRef, long cols) {
   const __m256i c01 = Patterns(kGroupColour[0], kGroupColour[1]), a01 = Patterns(kGroupAlpha[0], kGroupAlpha[1]);
   const __m256i c23 = Patterns(kGroupColour[2], kGroupColour[0]), a23 = Patterns(kGroupAlpha[2], kGroupAlpha[0]);
   const __m256i c45 = Patterns(kGroupColour[1], kGroupColour[2]), a45 = Patterns(kGroupAlpha[1], kGroupAlpha[2]);
   const __m256i first = _mm256_setr_epi32(0, 1, 2, 3, 2, 3, 4, 5), last = _mm256_setr_epi32(2, 3, 4, 5, 4, 5, 6, 7);
+  const Byte* sp = spRef;  // local copies: stores could alias the references
+  Byte* dp = dpRef;
+  long i = iRef;
   for (; cols - i >= 16; i += 16, sp += 64, dp += 48) {
     const __m256i s0 = Load32B(sp), s1 = Load32B(sp + 32);
     const Block kind = Classify(_mm256_and_si256(s0, s1), _mm256_or_si256(s0, s1));
@@ -120,6 +129,9 @@ PIXOLAN_TARGET_AVX2 void OverWide32On24(const Byte*& sp, Byte*& dp, long& i, lon
     Store32B(dp, _mm256_permute4x64_epi64(_mm256_packus_epi16(o01, o23), 0xD8));
     Store16(dp + 32, _mm_packus_epi16(_mm256_castsi256_si128(o45), _mm256_extracti128_si256(o45, 1)));
   }
+  spRef = sp;
+  dpRef = dp;
+  iRef = i;
 }
 
 // 32-bit source onto 32 bits at 0 < T < 256, 8 pixels at a time; a block of

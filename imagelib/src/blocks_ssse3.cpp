@@ -7,10 +7,13 @@
 namespace pixolan {
 
 // 32-bit source onto 24 bits at T = 0, 16 pixels at a time.
-PIXOLAN_TARGET_SSSE3 void OverShuffled32On24(const Byte*& sp, Byte*& dp, long& i, long cols) {
+PIXOLAN_TARGET_SSSE3 void OverShuffled32On24(const Byte*& spRef, Byte*& dpRef, long& iRef, long cols) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i c0 = Pattern(kGroupColour[0]), c1 = Pattern(kGroupColour[1]), c2 = Pattern(kGroupColour[2]);
   const __m128i a0 = Pattern(kGroupAlpha[0]), a1 = Pattern(kGroupAlpha[1]), a2 = Pattern(kGroupAlpha[2]);
+  const Byte* sp = spRef;  // local copies: stores could alias the references
+  Byte* dp = dpRef;
+  long i = iRef;
   for (; cols - i >= 16; i += 16, sp += 64, dp += 48) {
     const __m128i s0 = Load16(sp), s1 = Load16(sp + 16), s2 = Load16(sp + 32), s3 = Load16(sp + 48);
     const Block kind = Classify(_mm_and_si128(_mm_and_si128(s0, s1), _mm_and_si128(s2, s3)),
@@ -37,6 +40,9 @@ PIXOLAN_TARGET_SSSE3 void OverShuffled32On24(const Byte*& sp, Byte*& dp, long& i
     Store16(dp + 16, _mm_packus_epi16(o2, o3));
     Store16(dp + 32, _mm_packus_epi16(o4, o5));
   }
+  spRef = sp;
+  dpRef = dp;
+  iRef = i;
 }
 
 // Four 32-bit source pixels over four destination pixels at T = 0 with one
