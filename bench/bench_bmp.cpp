@@ -59,6 +59,47 @@ std::string WriteBmp(Extent e, int bits) {
   return std::fclose(f) == 0 && written ? path : "";
 }
 
+// Why the file constructor (into colorType) and stbi_load (channels) give
+// different pictures of the file at `path`, or "" when they agree.
+std::string Disagreement(Extent e, const std::string& path, int colorType, int channels) {
+  std::string name = path;
+  ZEMADisplayFCDIB ours(LibraryVersion, nullptr, nullptr, name.data(), colorType, LANGUAGE_ENGLISH);
+  int w = 0, h = 0, n = 0;
+  unsigned char* peer = stbi_load(path.c_str(), &w, &h, &n, channels);
+  if (peer == nullptr) return std::string("stbi_load failed: ") + stbi_failure_reason();
+  Difference d;
+  d.largest = 256;
+  if (ours.ErrorCode == ERR_NONE && w == e.width && h == e.height) {
+    // The peer's pixels are red, green, blue (alpha), top row first.
+    const ChannelMap rgb = {{2, 1, 0, 3}, {false, false, false, false}};
+    d = Compare(TopDown(ours), PixelPlane{peer, static_cast<std::ptrdiff_t>(w) * channels, channels}, e, channels, rgb);
+  }
+  stbi_image_free(peer);
+  if (d.largest == 0) return "";
+  return "the file constructor (code " + std::to_string(ours.ErrorCode) + ") and stbi_load disagree: " + Describe(d);
+}
+
+// The timing loops: the file constructor into colorType, stbi_load into channels.
+void TimeFileConstructor(benchmark::State& state, Extent e, std::string path, int colorType) {
+  for (auto _ : state) {
+    ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), colorType, LANGUAGE_ENGLISH);
+    benchmark::DoNotOptimize(img.Bits);
+    benchmark::ClobberMemory();
+    if (img.ErrorCode != ERR_NONE) return Fail(state, "the file constructor reported " + std::to_string(img.ErrorCode));
+  }
+  CountPixels(state, e.Pixels());
+}
+void TimeStbLoad(benchmark::State& state, Extent e, const std::string& path, int channels) {
+  int w = 0, h = 0, n = 0;
+  for (auto _ : state) {
+    unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &n, channels);
+    benchmark::DoNotOptimize(pixels);
+    if (pixels == nullptr) return Fail(state, std::string("stbi_load failed: ") + stbi_failure_reason());
+    stbi_image_free(pixels);
+  }
+  CountPixels(state, e.Pixels());
+}
+
 void AddFileRow(int bits, double target) {
   const std::string row = "FileConstructor_" + std::to_string(bits) + "bit_bmp";
   // A 32-bit file becomes a 32-bit image; the others 24-bit ones.
@@ -66,43 +107,16 @@ void AddFileRow(int bits, double target) {
   const int channels = bits == 32 ? 4 : 3;
   for (Extent e : StandardSizes()) {
     AddOurs(row, SizeName(e), [=](benchmark::State& state) {
-      std::string path = WriteBmp(e, bits);
+      const std::string path = WriteBmp(e, bits);
       if (path.empty()) return Fail(state, "could not write the test file");
-      for (auto _ : state) {
-        ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), colorType, LANGUAGE_ENGLISH);
-        benchmark::DoNotOptimize(img.Bits);
-        benchmark::ClobberMemory();
-        if (img.ErrorCode != ERR_NONE)
-          return Fail(state, "the file constructor reported " + std::to_string(img.ErrorCode));
-      }
-      CountPixels(state, e.Pixels());
+      TimeFileConstructor(state, e, path, colorType);
     });
     AddPeer(row, "stbi_load", SizeName(e), target, [=](benchmark::State& state) {
-      std::string path = WriteBmp(e, bits);
+      const std::string path = WriteBmp(e, bits);
       if (path.empty()) return Fail(state, "could not write the test file");
-      ZEMADisplayFCDIB ours(LibraryVersion, nullptr, nullptr, path.data(), colorType, LANGUAGE_ENGLISH);
-      int w = 0, h = 0, n = 0;
-      unsigned char* peer = stbi_load(path.c_str(), &w, &h, &n, channels);
-      if (peer == nullptr) return Fail(state, std::string("stbi_load failed: ") + stbi_failure_reason());
-      Difference d;
-      d.largest = 256;
-      if (ours.ErrorCode == ERR_NONE && w == e.width && h == e.height) {
-        // The peer's pixels are red, green, blue (alpha), top row first.
-        const ChannelMap rgb = {{2, 1, 0, 3}, {false, false, false, false}};
-        d = Compare(TopDown(ours), PixelPlane{peer, static_cast<std::ptrdiff_t>(w) * channels, channels}, e, channels,
-                    rgb);
-      }
-      stbi_image_free(peer);
-      if (d.largest != 0)
-        return Fail(state, "the file constructor (code " + std::to_string(ours.ErrorCode) +
-                               ") and stbi_load disagree: " + Describe(d));
-      for (auto _ : state) {
-        unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &n, channels);
-        benchmark::DoNotOptimize(pixels);
-        if (pixels == nullptr) return Fail(state, std::string("stbi_load failed: ") + stbi_failure_reason());
-        stbi_image_free(pixels);
-      }
-      CountPixels(state, e.Pixels());
+      const std::string why = Disagreement(e, path, colorType, channels);
+      if (!why.empty()) return Fail(state, why);
+      TimeStbLoad(state, e, path, channels);
     });
   }
 }
@@ -119,56 +133,21 @@ void AddConversionRow(double againstStb, double againstSameDepth) {
   const std::string row = "FileConstructor_24bit_bmp_into_32bit";
   for (Extent e : StandardSizes()) {
     AddOurs(row, SizeName(e), [=](benchmark::State& state) {
-      std::string path = WriteBmp(e, 24);
+      const std::string path = WriteBmp(e, 24);
       if (path.empty()) return Fail(state, "could not write the test file");
-      {
-        ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), 4, LANGUAGE_ENGLISH);
-        int w = 0, h = 0, n = 0;
-        unsigned char* peer = stbi_load(path.c_str(), &w, &h, &n, 3);
-        if (peer == nullptr) return Fail(state, std::string("stbi_load failed: ") + stbi_failure_reason());
-        Difference d;
-        d.largest = 256;
-        if (img.ErrorCode == ERR_NONE && w == e.width && h == e.height) {
-          const ChannelMap rgb = {{2, 1, 0, 3}, {false, false, false, false}};
-          d = Compare(TopDown(img), PixelPlane{peer, static_cast<std::ptrdiff_t>(w) * 3, 3}, e, 3, rgb);
-        }
-        stbi_image_free(peer);
-        if (d.largest != 0)
-          return Fail(state, "the file constructor (code " + std::to_string(img.ErrorCode) +
-                                 ") and stbi_load disagree: " + Describe(d));
-      }
-      for (auto _ : state) {
-        ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), 4, LANGUAGE_ENGLISH);
-        benchmark::DoNotOptimize(img.Bits);
-        benchmark::ClobberMemory();
-        if (img.ErrorCode != ERR_NONE)
-          return Fail(state, "the file constructor reported " + std::to_string(img.ErrorCode));
-      }
-      CountPixels(state, e.Pixels());
+      const std::string why = Disagreement(e, path, 4, 3);
+      if (!why.empty()) return Fail(state, why);
+      TimeFileConstructor(state, e, path, 4);
     });
     AddPeer(row, "stbi_load_4_channels", SizeName(e), againstStb, [=](benchmark::State& state) {
-      std::string path = WriteBmp(e, 24);
+      const std::string path = WriteBmp(e, 24);
       if (path.empty()) return Fail(state, "could not write the test file");
-      int w = 0, h = 0, n = 0;
-      for (auto _ : state) {
-        unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &n, 4);
-        benchmark::DoNotOptimize(pixels);
-        if (pixels == nullptr) return Fail(state, std::string("stbi_load failed: ") + stbi_failure_reason());
-        stbi_image_free(pixels);
-      }
-      CountPixels(state, e.Pixels());
+      TimeStbLoad(state, e, path, 4);
     });
     AddPeer(row, "file_into_24bit_image", SizeName(e), againstSameDepth, [=](benchmark::State& state) {
-      std::string path = WriteBmp(e, 24);
+      const std::string path = WriteBmp(e, 24);
       if (path.empty()) return Fail(state, "could not write the test file");
-      for (auto _ : state) {
-        ZEMADisplayFCDIB img(LibraryVersion, nullptr, nullptr, path.data(), 3, LANGUAGE_ENGLISH);
-        benchmark::DoNotOptimize(img.Bits);
-        benchmark::ClobberMemory();
-        if (img.ErrorCode != ERR_NONE)
-          return Fail(state, "the file constructor reported " + std::to_string(img.ErrorCode));
-      }
-      CountPixels(state, e.Pixels());
+      TimeFileConstructor(state, e, path, 3);
     });
   }
 }
