@@ -9,7 +9,9 @@ function(horlin_cp932_source target source)
   get_filename_component(name ${source} NAME)
   set(copy ${CMAKE_CURRENT_BINARY_DIR}/cp932/${name})
   set(tool ${PROJECT_SOURCE_DIR}/cmake/cp932_literals.py)
+  # Only some generators make an output's folder for it; the rule makes its own.
   add_custom_command(OUTPUT ${copy}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/cp932
                      COMMAND Python3::Interpreter ${tool} ${source} ${copy}
                      DEPENDS ${source} ${tool}
                      COMMENT "Storing the texts of ${name} as code page 932" VERBATIM)
