@@ -29,12 +29,25 @@ bool ValidLayout(int layout) { return layout >= 0 && layout < kLayoutCount; }
 }  // namespace
 
 ClockMain::ClockMain(HWND hWnd_, HINSTANCE hInstance_)
-    : hWnd(hWnd_), hInstance(hInstance_), Skin(nullptr), Strip(nullptr), Figures(nullptr), Layout(0), Time() {}
+    : hWnd(hWnd_),
+      hInstance(hInstance_),
+      Skin(nullptr),
+      Strip(nullptr),
+      Figures(nullptr),
+      Layout(0),
+      Time(),
+      Dpi(kBaseDpi),
+      ArtScale(1),
+      ArtSkin(nullptr),
+      ArtFigures(nullptr),
+      UnusableSizes(0) {}
 
 ClockMain::~ClockMain() {
   delete Skin;
   delete Strip;
   delete Figures;
+  delete ArtSkin;
+  delete ArtFigures;
 }
 
 int ClockMain::Create(HRGN* Shape, const char* FaceFile, const char* FigureFile, int Layout_) {
@@ -45,6 +58,8 @@ int ClockMain::Create(HRGN* Shape, const char* FaceFile, const char* FigureFile,
   else if (region != nullptr)
     DeleteObject(region);
 
+  faceFile_ = FaceFile != nullptr ? FaceFile : "";
+  figureFile_ = FigureFile != nullptr ? FigureFile : "";
   if (LoadSkin(FaceFile) != 0) return 1;
   if (LoadFigures(FigureFile) != 0) return 1;
   if (Compose(Layout_) != 0) return 1;
@@ -125,44 +140,165 @@ int ClockMain::LoadFigures(const char* FileName) {
 
 int ClockMain::Compose(int Layout_) {
   if (!ValidLayout(Layout_) || Skin == nullptr || Strip == nullptr || Figures == nullptr) return 1;
-  const int L = Layout_;
-
-  // Ten plain faces first; a failure here leaves the old layout in force.
-  Skin->SetViewOrigin(POINT{0, 0});
-  Skin->SetViewSize(SIZE{kFaceWidth, kFaceHeight});
-  for (int r = 0; r < kStripRows; ++r) {
-    if (Strip->BltImage(Skin, 0, static_cast<unsigned long>(kFaceHeight * r), SRCCOPY) != 0) return 1;
+  if (Dpi == kBaseDpi) {
+    // The 1x face, composed straight into the strip.
+    if (ComposeRows(Strip, Skin, Figures, 1, Layout_) != 0) return 1;
+    Layout = Layout_;
+    return 0;
   }
 
-  // Strip's view origin walks down the rows of the current slot's glyph; the
-  // skin's view stays on the glyph's place in the face, and moves 60 rows down
-  // to the ink band only while a figure is recoloured from it.
+  // A larger size that cannot be read is left out, and the choice made again
+  // among the sizes that remain; the 1x files are always there.
+  int k = ChooseArtScale();
+  while (k > 1 && k != ArtScale && !LoadArt(k)) {
+    UnusableSizes |= 1u << k;
+    k = ChooseArtScale();
+  }
+  ZEMADisplayFCDIB* face = k == 1 ? Skin : ArtSkin;
+  ZEMADisplayFCDIB* sheet = k == 1 ? Figures : ArtFigures;
+
+  // The new strip is built aside and replaces the old one only when done, so
+  // a failure leaves the old strip, layout and scale in force.
+  const SIZE size = FaceSizeAt(Dpi);
+  const bool fits = Strip->BitmapInfo.bmiHeader.biWidth == size.cx &&
+                    Strip->BitmapInfo.bmiHeader.biHeight == size.cy * kStripRows;
+  std::unique_ptr<ZEMADisplayFCDIB> strip(fits ? nullptr : NewStrip(size.cx, size.cy * kStripRows));
+  if (!fits && strip == nullptr) return 1;
+  ZEMADisplayFCDIB* target = fits ? Strip : strip.get();
+
+  if (kBaseDpi * k == Dpi) {
+    // Artwork made for this size is used as it is.
+    if (ComposeRows(target, face, sheet, k, Layout_) != 0) return 1;
+  } else {
+    std::unique_ptr<ZEMADisplayFCDIB> composed(NewStrip(kFaceWidth * k, kFaceHeight * k * kStripRows));
+    if (composed == nullptr || ComposeRows(composed.get(), face, sheet, k, Layout_) != 0) return 1;
+    // Each row on its own, so that no row's edge bleeds into its neighbour.
+    composed->SetViewSize(SIZE{kFaceWidth * k, kFaceHeight * k});
+    target->SetViewSize(size);
+    for (int r = 0; r < kStripRows; ++r) {
+      composed->SetViewOrigin(POINT{0, kFaceHeight * k * r});
+      target->SetViewOrigin(POINT{0, size.cy * r});
+      if (target->StretchImage(composed.get(), 1) != 0) return 1;
+    }
+  }
+  if (strip != nullptr) {
+    delete Strip;
+    Strip = strip.release();
+  }
+  Layout = Layout_;
+  return 0;
+}
+
+int ClockMain::ChooseArtScale() const {
+  int largest = 1;
+  for (int k = 1; k <= kMaxArtScale; ++k) {
+    if (k > 1 && (UnusableSizes & (1u << k)) != 0) continue;
+    if (kBaseDpi * k >= Dpi) return k;
+    largest = k;
+  }
+  return largest;
+}
+
+bool ClockMain::LoadArt(int k) {
+  std::string faceName = ArtFileName(faceFile_, k);
+  const std::string sheetName = ArtFileName(figureFile_, k);
+
+  std::unique_ptr<ZEMADisplayFCDIB> face, sheet;
+  std::unique_ptr<unsigned char[]> bytes;
+  const DWORD byteCount = FigureBytesAt(k);
+  if (!horlin::GuardedStep([&] {
+        face.reset(new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, &faceName[0], kColor24, LANGUAGE_JAPANESE));
+        bytes.reset(new unsigned char[byteCount]);
+      }))
+    return false;
+  // The face and the whole ink band must be there: a larger size has no
+  // reason to be smaller than it says.
+  if (face->ErrorCode != ERR_NONE || face->BitmapInfo.bmiHeader.biWidth < kFaceWidth * k ||
+      face->BitmapInfo.bmiHeader.biHeight < 2 * kFaceHeight * k)
+    return false;
+
+  DWORD got = 0;
+  {
+    horlin::FileHandle file(
+        CreateFileA(sheetName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Ok() || !ReadFile(file.Get(), bytes.get(), byteCount, &got, nullptr) || got < byteCount) return false;
+  }
+  if (!horlin::GuardedStep([&] {
+        unsigned char palette[sizeof FigurePalette];
+        std::memcpy(palette, FigurePalette, sizeof palette);
+        sheet.reset(new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeaderAt(k), palette, bytes.get(),
+                                         kColor32, LANGUAGE_JAPANESE));
+      }) ||
+      sheet->ErrorCode != ERR_NONE)
+    return false;
+
+  delete ArtSkin;
+  delete ArtFigures;
+  ArtSkin = face.release();
+  ArtFigures = sheet.release();
+  ArtScale = k;
+  return true;
+}
+
+ZEMADisplayFCDIB* ClockMain::NewStrip(int Width, int Height) {
+  ZEMADisplayFCDIB* image = nullptr;
+  if (!horlin::GuardedStep([&] {
+        image = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, static_cast<unsigned>(Width),
+                                     static_cast<unsigned>(Height), kColor24, kPixelsPerMetre, kPixelsPerMetre,
+                                     LANGUAGE_JAPANESE);
+      })) {
+    ShowFailure(hWnd, horlin::kMsgStripCreate);
+    return nullptr;
+  }
+  if (image->DisplayError() != 0) {
+    delete image;
+    return nullptr;
+  }
+  return image;
+}
+
+int ClockMain::ComposeRows(ZEMADisplayFCDIB* Target, ZEMADisplayFCDIB* Face, ZEMADisplayFCDIB* Sheet, int k,
+                           int Layout_) {
+  const int L = Layout_;
+  const int faceHeight = kFaceHeight * k;
+  const auto scaled = [k](POINT p) { return POINT{p.x * k, p.y * k}; };
+  const auto scaledSize = [k](SIZE s) { return SIZE{s.cx * k, s.cy * k}; };
+
+  // Ten plain faces first; a failure here leaves the old layout in force.
+  Face->SetViewOrigin(POINT{0, 0});
+  Face->SetViewSize(SIZE{kFaceWidth * k, faceHeight});
+  for (int r = 0; r < kStripRows; ++r) {
+    if (Target->BltImage(Face, 0, static_cast<unsigned long>(faceHeight * r), SRCCOPY) != 0) return 1;
+  }
+
+  // Target's view origin walks down the rows of the current slot's glyph;
+  // the face's view stays on the glyph's place in the face, and moves one
+  // face height down to the ink band only while a figure is recoloured from it.
   int j = 0;
-  Strip->SetViewOrigin(SlotPos[L][0]);
-  Skin->SetViewOrigin(SlotPos[L][0]);
-  Skin->SetViewSize(SlotSize[0]);
-  for (int k = 0; k < kScriptLength; ++k) {
-    const std::int32_t v = FigureScript[k];
+  Target->SetViewOrigin(scaled(SlotPos[L][0]));
+  Face->SetViewOrigin(scaled(SlotPos[L][0]));
+  Face->SetViewSize(scaledSize(SlotSize[0]));
+  for (int e = 0; e < kScriptLength; ++e) {
+    const std::int32_t v = FigureScript[e];
     if (v >= 0 && v < kFigureCount) {
-      Figures->SetViewOrigin(FigurePos[v]);
-      Figures->SetViewSize(SlotSize[j]);
-      Skin->MoveView(0, kFaceHeight);
-      Figures->CopyImage(Skin, kKeepCoverage);
-      Skin->MoveView(0, -kFaceHeight);
-      Strip->PutImage(Figures, 0, 0);
-      Strip->MoveView(0, kFaceHeight);
+      Sheet->SetViewOrigin(scaled(FigurePos[v]));
+      Sheet->SetViewSize(scaledSize(SlotSize[j]));
+      Face->MoveView(0, faceHeight);
+      Sheet->CopyImage(Face, kKeepCoverage);
+      Face->MoveView(0, -faceHeight);
+      Target->PutImage(Sheet, 0, 0);
+      Target->MoveView(0, faceHeight);
     } else if (v == kScriptBlank) {
-      Strip->MoveView(0, kFaceHeight);
+      Target->MoveView(0, faceHeight);
     } else if (v == kScriptNextSlot) {
       if (++j >= kSlotCount) break;
-      Strip->SetViewOrigin(SlotPos[L][j]);
-      Skin->SetViewOrigin(SlotPos[L][j]);
-      Skin->SetViewSize(SlotSize[j]);
+      Target->SetViewOrigin(scaled(SlotPos[L][j]));
+      Face->SetViewOrigin(scaled(SlotPos[L][j]));
+      Face->SetViewSize(scaledSize(SlotSize[j]));
     } else {
       break;
     }
   }
-  Layout = L;
   return 0;
 }
 
@@ -170,12 +306,14 @@ void ClockMain::Paint(HDC hDC) {
   Time.Update();
   if (Strip == nullptr) return;
   const int L = Layout;
+  const LONG rowHeight = FaceSizeAt(Dpi).cy;
   for (int i = 0; i < kSlotCount; ++i) {
     // The tile of slot i in the strip row that shows value i.
-    Strip->SetViewOrigin(TilePos[L][i]);
-    Strip->MoveView(0, kFaceHeight * Time.Value[i]);
-    Strip->SetViewSize(TileSize[i]);
-    Strip->Position = TilePos[L][i];
+    const RECT tile = TileRectAt(L, i, Dpi);
+    Strip->SetViewOrigin(POINT{tile.left, tile.top});
+    Strip->MoveView(0, rowHeight * Time.Value[i]);
+    Strip->SetViewSize(SIZE{tile.right - tile.left, tile.bottom - tile.top});
+    Strip->Position = POINT{tile.left, tile.top};
     Strip->Display(hDC, static_cast<unsigned long>(Strip->Position.x), static_cast<unsigned long>(Strip->Position.y), 0,
                    0, SRCCOPY);
   }
@@ -183,5 +321,8 @@ void ClockMain::Paint(HDC hDC) {
 
 HRGN ClockMain::CreateShape(int Layout_) {
   if (!ValidLayout(Layout_)) return nullptr;
-  return CreatePolygonRgn(ShapePoints[Layout_], kShapePointCount, WINDING);
+  POINT points[kShapePointCount];
+  for (int i = 0; i < kShapePointCount; ++i)
+    points[i] = POINT{ScaleToDpi(ShapePoints[Layout_][i].x, Dpi), ScaleToDpi(ShapePoints[Layout_][i].y, Dpi)};
+  return CreatePolygonRgn(points, kShapePointCount, WINDING);
 }

@@ -116,3 +116,34 @@ SIZE FigureCutSize(int figure) {
   }
   return SIZE{0, 0};
 }
+
+SIZE FaceSizeAt(int dpi) { return SIZE{ScaleToDpi(kFaceWidth, dpi), ScaleToDpi(kFaceHeight, dpi)}; }
+
+RECT TileRectAt(int layout, int slot, int dpi) {
+  const POINT at = TilePos[layout][slot];
+  const SIZE size = TileSize[slot];
+  // Edges, not sizes, are scaled, so neighbours keep meeting.
+  return RECT{ScaleToDpi(at.x, dpi), ScaleToDpi(at.y, dpi), ScaleToDpi(at.x + size.cx, dpi),
+              ScaleToDpi(at.y + size.cy, dpi)};
+}
+
+std::string ArtFileName(const std::string& name, int k) {
+  if (k <= 1) return name;
+  // The extension is the part after the last dot of the file's own name.
+  const size_t slash = name.find_last_of("/\\");
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
+  return name.substr(0, dot) + "@" + std::to_string(k) + "x" + name.substr(dot);
+}
+
+DWORD FigureBytesAt(int k) { return kFigureBytes * static_cast<DWORD>(k) * static_cast<DWORD>(k); }
+
+BITMAPINFOHEADER FigureHeaderAt(int k) {
+  BITMAPINFOHEADER header = FigureHeader;
+  header.biWidth *= k;
+  header.biHeight *= k;
+  header.biSizeImage = FigureBytesAt(k);  // rows of 460 k bytes need no filler
+  header.biXPelsPerMeter *= k;
+  header.biYPelsPerMeter *= k;
+  return header;
+}

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 constexpr int kFaceWidth = 360;
 constexpr int kFaceHeight = 60;
@@ -39,6 +40,29 @@ extern const POINT ShapePoints[kLayoutCount][8];
 // The size each figure is cut at: that of the slot whose rows show it. The
 // figure's cell in the sheet is FigurePos[figure] with this size.
 SIZE FigureCutSize(int figure);
+
+// Display scales. Every coordinate above is for a display of 96 dots per
+// inch. At another DPI the window, its outline and every tile are the 1x
+// coordinates scaled by dpi / 96 and rounded half up; two tiles that share an
+// edge at 1x share the scaled edge, so the scaled tiles still cover the face
+// once. Skins may carry artwork for 2x, 3x and 4x beside the 1x files.
+constexpr int kBaseDpi = 96;
+constexpr int kMaxArtScale = 4;
+// A 1x coordinate (0 or more) at a display's DPI.
+constexpr LONG ScaleToDpi(LONG v, int dpi) {
+  return static_cast<LONG>((static_cast<long long>(v) * dpi + kBaseDpi / 2) / kBaseDpi);
+}
+// The face's size at a DPI: 360 x 60 at 96.
+SIZE FaceSizeAt(int dpi);
+// Tile i of a layout at a DPI, in face coordinates.
+RECT TileRectAt(int layout, int slot, int dpi);
+// The file of artwork size k (1..4): the name itself for 1, else the name
+// with "@2x" and so on before its extension ("KL_Face@2x.bmp").
+std::string ArtFileName(const std::string& name, int k);
+// The figure sheet at size k: 920k x 44k at 4 bits per pixel, the cells at
+// FigurePos k with cut sizes k times those of 1x.
+DWORD FigureBytesAt(int k);
+BITMAPINFOHEADER FigureHeaderAt(int k);
 
 // The header and palette that turn KL_Figs.dat into a 32-bit sheet: entry i
 // is grey 17 i with fourth byte 255 - 17 i, so the pixel value (the ink
