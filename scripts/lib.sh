@@ -11,9 +11,10 @@
 HORLIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 HORLIN_WINE_DIR=/usr/lib/wine
 
-# Wine's settings for our throwaway prefixes, one per build folder.
+# Wine's settings for our throwaway prefixes, one per build folder, and one
+# more for each screen DPI other than 96 that HORLIN_WINE_DPI asks for.
 wine_environment() {  # wine_environment BUILD_DIR
-  export WINEPREFIX="${WINEPREFIX:-$1/wineprefix}"
+  export WINEPREFIX="${WINEPREFIX:-$1/wineprefix${HORLIN_WINE_DPI:+-dpi$HORLIN_WINE_DPI}}"
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
   export WINEARCH=win64
@@ -107,6 +108,13 @@ prepare_wine_prefix() {
       >/dev/null 2>&1 || ok=0
     WINELOADER="$wine64" "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
       >/dev/null 2>&1 || ok=0
+    # The screen's scale, as a user sets it (Wine reads it at start).
+    if [ -n "${HORLIN_WINE_DPI:-}" ]; then
+      for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+        WINELOADER="$wine64" "$wine64" reg add "$key" /v LogPixels /t REG_DWORD /d "$HORLIN_WINE_DPI" /f \
+          >/dev/null 2>&1 || ok=0
+      done
+    fi
     wineserver -w
     [ -f "$WINEPREFIX/system.reg" ] && [ "$ok" = 1 ] || { echo "could not set up the Wine prefix $WINEPREFIX" >&2; exit 1; }
     touch "$WINEPREFIX/.horlin-ready"

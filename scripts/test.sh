@@ -82,7 +82,8 @@ start_virtual_display || { failures+=("virtual display"); failure_logs+=(/dev/nu
 windows_suites() {  # windows_suites PRESET
   ctest --preset "$1" --timeout 600
   local status=$?
-  WINEPREFIX="$root/build/$1/wineprefix" wineserver -k 2>/dev/null
+  local prefix
+  for prefix in "$root/build/$1"/wineprefix*/; do WINEPREFIX="${prefix%/}" wineserver -k 2>/dev/null; done
   return $status
 }
 if host_runs_32bit; then

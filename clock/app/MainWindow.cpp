@@ -25,6 +25,67 @@ SIZE ScreenSize() {
   return size;
 }
 
+// Scales outside this range are not displays but faults; they are held to it.
+constexpr int kLeastDpi = 48;
+constexpr int kMostDpi = 768;
+
+int ClampDpi(UINT dpi) {
+  return dpi < kLeastDpi ? kLeastDpi : dpi > kMostDpi ? kMostDpi : static_cast<int>(dpi);
+}
+
+// The DPI of the monitor the window stands on: GetDpiForWindow where the
+// system has it (Windows 10 1607 on), else the screen's LOGPIXELSX.
+int WindowDpi(HWND window) {
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  UINT dpi = dpiForWindow != nullptr ? dpiForWindow(window) : 0;
+  if (dpi == 0) {
+    HDC screen = GetDC(nullptr);
+    dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
+  }
+  return ClampDpi(dpi);
+}
+
+// The clock always starts shown in its corner at its size: a shortcut's
+// "maximised" or "minimised" would put it where its menu cannot follow, so
+// only whether showing activates it is taken from the start-up command.
+int StartShowCommand(int cmdShow) {
+  switch (cmdShow) {
+    case SW_SHOWNOACTIVATE:
+    case SW_SHOWMINNOACTIVE:
+    case SW_SHOWNA:
+      return SW_SHOWNA;
+    default:
+      return SW_SHOW;
+  }
+}
+
+// True when the window is a program's own window that covers the whole
+// monitor the clock stands on: not the clock, not the desktop, not a taskbar.
+bool CoversClockMonitor(HWND window, HWND clock) {
+  if (window == nullptr || window == clock || window == GetDesktopWindow() || window == GetShellWindow() ||
+      !IsWindowVisible(window) || IsIconic(window))
+    return false;
+  const HMONITOR monitor = MonitorFromWindow(clock, MONITOR_DEFAULTTONEAREST);
+  if (MonitorFromWindow(window, MONITOR_DEFAULTTONULL) != monitor) return false;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT rect;
+  if (!GetMonitorInfoW(monitor, &info) || !GetWindowRect(window, &rect)) return false;
+  if (rect.left > info.rcMonitor.left || rect.top > info.rcMonitor.top || rect.right < info.rcMonitor.right ||
+      rect.bottom < info.rcMonitor.bottom)
+    return false;
+  // The desktop's own windows and the taskbars cover a monitor without being
+  // anyone's full-screen program.
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  for (const wchar_t* shell : {L"Progman", L"WorkerW", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"})
+    if (lstrcmpW(className, shell) == 0) return false;
+  return true;
+}
+
 }  // namespace
 
 bool MainWindow::RegisterWindowClass() {
@@ -70,6 +131,9 @@ MainWindow::MainWindow()
   LoadEnv();
 
   if (!horlin::GuardedStep([&] { Clock = new ClockMain(hWnd, hInstance); })) Fatal(hWnd, horlin::kMsgClockCreate);
+  // The face is drawn at the scale of the monitor the window stands on.
+  Clock->Dpi = WindowDpi(hWnd);
+  Size = FaceSizeAt(Clock->Dpi);
   HRGN shape = nullptr;
   if (Clock->Create(&shape, kFaceFile, kFigureFile, Env & horlin::kEnvCorner) != 0) {
     // The body or the library has shown the message already.
@@ -83,7 +147,7 @@ MainWindow::MainWindow()
   if (!horlin::GuardedStep([&] { Menu = new MakeMenu(); })) Fatal(hWnd, horlin::kMsgMenuCreate);
   if (!Menu->Build(MenuItems, kMenuRows, kMenuJapanese)) Fatal(hWnd, horlin::kMsgMenuBuild);
 
-  ShowWindow(hWnd, CmdShow);
+  ShowWindow(hWnd, StartShowCommand(CmdShow));
   UpdateWindow(hWnd);
 }
 
@@ -122,6 +186,7 @@ LRESULT MainWindow::MessageProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_TIMER:
+      YieldToFullScreen();
       InvalidateRect(hWnd, nullptr, FALSE);  // the paint redraws every tile, so no erase
       return 0;
     case WM_RBUTTONUP: {
@@ -145,8 +210,14 @@ LRESULT MainWindow::MessageProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam) horlin::WriteEnvFile(horlin::kEnvFile, Env);
       return 0;
     case WM_DISPLAYCHANGE:
-      // The screen size changed: back into the corner of the new screen.
-      if (Clock) Place(Env);
+      // The screen size changed, or the primary monitor and with it perhaps
+      // the scale: back into the corner of the new screen.
+      if (Clock) FollowDisplay(WindowDpi(hWnd));
+      return 0;
+    case WM_DPICHANGED:
+      // The monitor's scale changed, or the window moved to another monitor.
+      // The clock keeps to its corner, so the suggested rectangle is not used.
+      if (Clock) FollowDisplay(ClampDpi(LOWORD(wParam)));
       return 0;
     default:
       return DefaultProc(message, wParam, lParam);
@@ -209,11 +280,54 @@ void MainWindow::Place(unsigned char env) {
   HRGN shape = Clock->CreateShape(corner);
   const bool topmost = (env & horlin::kEnvTopmost) != 0;
   MarkTopmost(MenuItems, topmost);
+  yieldedTo_ = nullptr;  // the z-order is set anew
   // Hidden around the change, so the move and the new outline appear at once.
   ShowWindow(hWnd, SW_HIDE);
-  SetWindowPos(hWnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, Pos.x, Pos.y, 0, 0, SWP_NOSIZE);
+  SetWindowPos(hWnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, Pos.x, Pos.y, Size.cx, Size.cy, 0);
   SetWindowRgn(hWnd, shape, FALSE);  // the window owns the region from here on
   ShowWindow(hWnd, SW_SHOW);
+}
+
+void MainWindow::FollowDisplay(int dpi) {
+  const int corner = Env & horlin::kEnvCorner;
+  if (dpi != Clock->Dpi) {
+    // A new scale: the strip is composed again for it. Should that fail, the
+    // clock stays at the scale it had.
+    const int before = Clock->Dpi;
+    Clock->Dpi = dpi;
+    if (Clock->Compose(corner) != 0) {
+      Clock->Dpi = before;
+      horlin::ShowMessage(hWnd, horlin::kMsgEnvChange, Caption, MB_OK);
+    }
+  }
+  const SIZE size = FaceSizeAt(Clock->Dpi);
+  const bool resized = size.cx != Size.cx || size.cy != Size.cy;
+  Size = size;
+  Pos = horlin::CornerPosition(corner, ScreenSize(), Size);
+  // Neither the activation nor the place in the z-order changes, and the
+  // window stays shown: a move alone needs no hiding, and a new size comes
+  // with its new outline in the same step.
+  SetWindowPos(hWnd, nullptr, Pos.x, Pos.y, Size.cx, Size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (resized) SetWindowRgn(hWnd, Clock->CreateShape(corner), TRUE);  // owned by the window from here on
+  InvalidateRect(hWnd, nullptr, FALSE);
+}
+
+void MainWindow::YieldToFullScreen() {
+  if ((Env & horlin::kEnvTopmost) == 0) {
+    yieldedTo_ = nullptr;  // a clock that is not topmost is left as it is
+    return;
+  }
+  const HWND front = GetForegroundWindow();
+  if (CoversClockMonitor(front, hWnd)) {
+    // Behind the full-screen window (and out of the topmost band unless that
+    // window is topmost itself), without activating anything.
+    if (front != yieldedTo_)
+      SetWindowPos(hWnd, front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    yieldedTo_ = front;
+  } else if (yieldedTo_ != nullptr) {
+    yieldedTo_ = nullptr;
+    SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 void MainWindow::SelectCorner(int corner) {
@@ -227,6 +341,7 @@ void MainWindow::ToggleTopmost() {
   Env ^= horlin::kEnvTopmost;
   const bool topmost = (Env & horlin::kEnvTopmost) != 0;
   MarkTopmost(MenuItems, topmost);
+  yieldedTo_ = nullptr;
   SetWindowPos(hWnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE);
   RefreshMenu();
 }

@@ -12,7 +12,7 @@ class MainWindow : public Window {
  public:
   HWND hWnd;            // null until the window is created
   POINT Pos;            // position on the screen, set by Place
-  SIZE Size;            // always 360 x 60
+  SIZE Size;            // 360 x 60 at 96 DPI, scaled with the display
   const char* Caption;  // caption of the failure boxes
   const char* Title;    // class name, window title and About caption
   int TimerOn;          // non-zero while the tick timer is set
@@ -37,6 +37,10 @@ class MainWindow : public Window {
   // Moves, reshapes and recomposes the window for the corner of the settings
   // byte, sets its topmost state and check marks, and shows it.
   void Place(unsigned char env);
+  // After a change of the display (size, monitors, scale): the clock at the
+  // given DPI, in its corner of the new screen, without taking the activation
+  // from anyone and without hiding it when only its place changes.
+  void FollowDisplay(int dpi);
 
  private:
   void OnPaint();
@@ -44,5 +48,9 @@ class MainWindow : public Window {
   void SelectCorner(int corner);
   void ToggleTopmost();
   void RefreshMenu();
+  // A topmost clock steps behind a full-screen program in front on its
+  // monitor and comes back on top when that ends; called every tick.
+  void YieldToFullScreen();
+  HWND yieldedTo_ = nullptr;  // the full-screen window the clock stands behind
   [[noreturn]] void Fatal(HWND owner, const char* text);
 };

@@ -173,11 +173,12 @@ int ClockMain::Compose(int Layout_) {
     std::unique_ptr<ZEMADisplayFCDIB> composed(NewStrip(kFaceWidth * k, kFaceHeight * k * kStripRows));
     if (composed == nullptr || ComposeRows(composed.get(), face, sheet, k, Layout_) != 0) return 1;
     // Each row on its own, so that no row's edge bleeds into its neighbour.
-    composed->SetViewSize(SIZE{kFaceWidth * k, kFaceHeight * k});
-    target->SetViewSize(size);
+    // (A view's size is clamped at its origin, so the origin goes first.)
     for (int r = 0; r < kStripRows; ++r) {
       composed->SetViewOrigin(POINT{0, kFaceHeight * k * r});
+      composed->SetViewSize(SIZE{kFaceWidth * k, kFaceHeight * k});
       target->SetViewOrigin(POINT{0, size.cy * r});
+      target->SetViewSize(size);
       if (target->StretchImage(composed.get(), 1) != 0) return 1;
     }
   }

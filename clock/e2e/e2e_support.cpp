@@ -98,6 +98,27 @@ std::wstring ProgramDir() {
 
 std::wstring AssetDir() { return ProgramDir() + L"\\e2e-assets"; }
 
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+std::vector<std::wstring> AssetFiles() {
+  std::vector<std::wstring> names;
+  for (const wchar_t* pattern : {L"\\KL_Face*.bmp", L"\\KL_Figs*.dat"}) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((AssetDir() + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do names.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::wstring FromCp932(const char* text) { return horlin::WideFromCp932(text); }
 
 std::string ToAnsi(const std::wstring& text) {
@@ -119,8 +140,8 @@ WorkDir::WorkDir() {
   name << temp << L"horlin-e2e-" << GetCurrentProcessId() << L"-" << ++serial;
   dir_ = name.str();
   CreateDirectoryW(dir_.c_str(), nullptr);
-  for (const wchar_t* file : {L"KL_Face.bmp", L"KL_Figs.dat"})
-    CopyFileW((AssetDir() + L"\\" + file).c_str(), Path(file).c_str(), FALSE);
+  for (const std::wstring& file : AssetFiles())
+    CopyFileW((AssetDir() + L"\\" + file).c_str(), Path(file.c_str()).c_str(), FALSE);
 }
 
 WorkDir::~WorkDir() {
@@ -346,16 +367,29 @@ Pixels CaptureScreen(const RECT& area) {
 ReferenceFace::ReferenceFace() : body_(new ClockMain(nullptr, GetModuleHandleW(nullptr))) {
   std::string face = ToAnsi(AssetDir() + L"\\KL_Face.bmp"), figs = ToAnsi(AssetDir() + L"\\KL_Figs.dat");
   HRGN shape = nullptr;
+  body_->Dpi = ScreenDpi();
   ok_ = body_->Create(&shape, face.c_str(), figs.c_str(), 1) == 0;
   if (shape) DeleteObject(shape);
 }
 
 ReferenceFace::~ReferenceFace() = default;
 
+int ReferenceFace::Dpi() const { return body_->Dpi; }
+
+bool ReferenceFace::SetDpi(int dpi) {
+  body_->Dpi = dpi;
+  return Compose(body_->Layout);
+}
+
+SIZE ReferenceFace::Size() const { return FaceSizeAt(body_->Dpi); }
+
+int ReferenceFace::ArtScale() const { return body_->Dpi == kBaseDpi ? 1 : body_->ChooseArtScale(); }
+
 bool ReferenceFace::Compose(int layout) { return ok_ && body_->Compose(layout) == 0; }
 
 Pixels ReferenceFace::Paint(int* colon) {
-  Canvas canvas(kFaceWidth, kFaceHeight);
+  const SIZE size = Size();
+  Canvas canvas(size.cx, size.cy);
   if (!canvas.Ok()) return Pixels();
   body_->Paint(canvas.Dc());
   *colon = body_->Time.Value[8];
@@ -369,6 +403,8 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
   HRGN outline = CreateRectRgn(0, 0, 0, 0);
   std::ostringstream reason;
   int matched = -1;
+  const SIZE size = face.Size();
+  const int width = size.cx, height = size.cy;
   for (int attempt = 0; attempt < 5 && matched < 0; ++attempt) {
     if (!GetWindowRect(clock, &rect) || GetWindowRgn(clock, outline) == ERROR) {
       reason << "no window or outline; ";
@@ -381,17 +417,17 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
     Sleep(160);
     Pixels screen = CaptureScreen(rect);
     Pixels after = face.Paint(&colonAfter);
-    if (screen.size() != before.size() || before.size() != static_cast<size_t>(kFaceWidth) * kFaceHeight) {
+    if (screen.size() != before.size() || before.size() != static_cast<size_t>(width) * height) {
       reason << "capture of " << screen.size() << " pixels; ";
       continue;
     }
     long diffBefore = 0, diffAfter = 0, inside = 0;
     int firstX = -1, firstY = -1;
-    for (int y = 0; y < kFaceHeight; ++y) {
-      for (int x = 0; x < kFaceWidth; ++x) {
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
         if (!PtInRegion(outline, x, y)) continue;
         ++inside;
-        size_t i = static_cast<size_t>(y) * kFaceWidth + x;
+        size_t i = static_cast<size_t>(y) * width + x;
         if (screen[i] != before[i]) ++diffBefore;
         if (screen[i] != after[i] && diffAfter++ == 0) {
           firstX = x;
@@ -399,7 +435,7 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
         }
       }
     }
-    if (inside < kFaceWidth * kFaceHeight / 2) {
+    if (inside < width * height / 2) {
       reason << "outline covers only " << inside << " pixels; ";
       break;
     }
@@ -410,8 +446,8 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
     else {
       char first[64];
       std::snprintf(first, sizeof first, "(%d,%d) %06lx vs %06lx", firstX, firstY,
-                    static_cast<unsigned long>(screen[static_cast<size_t>(firstY) * kFaceWidth + firstX]),
-                    static_cast<unsigned long>(after[static_cast<size_t>(firstY) * kFaceWidth + firstX]));
+                    static_cast<unsigned long>(screen[static_cast<size_t>(firstY) * width + firstX]),
+                    static_cast<unsigned long>(after[static_cast<size_t>(firstY) * width + firstX]));
       reason << diffBefore << "/" << diffAfter << " pixels differ, first at " << first << "; ";
     }
   }

@@ -19,11 +19,16 @@ using Bytes = std::vector<unsigned char>;
 std::wstring ProgramDir();
 // The folder holding the clock's three data files for the tests.
 std::wstring AssetDir();
+// The screen's DPI, which is the clock's under Wine (one monitor).
+int ScreenDpi();
+// The data files the tests give the clock: KL_Face.bmp and KL_Figs.dat and
+// whatever larger artwork lies beside them, sorted.
+std::vector<std::wstring> AssetFiles();
 // A code page 932 text as UTF-16.
 std::wstring FromCp932(const char* text);
 std::string ToAnsi(const std::wstring& text);
 
-// A fresh temporary folder holding copies of KL_Face.bmp and KL_Figs.dat and
+// A fresh temporary folder holding copies of the data files (AssetFiles) and
 // no settings file; removed with everything in it at the end.
 class WorkDir {
  public:
@@ -124,8 +129,13 @@ class ReferenceFace {
   ReferenceFace();
   ~ReferenceFace();
   bool Ok() const { return ok_; }
+  // The scale the reference draws at: the screen's until changed here.
+  int Dpi() const;
+  bool SetDpi(int dpi);
+  SIZE Size() const;  // the face's size at that scale
+  int ArtScale() const;  // the artwork size the last composition used
   bool Compose(int layout);
-  // The 360 x 60 face for the local time now; *colon gets the colon value.
+  // The face for the local time now; *colon gets the colon value.
   Pixels Paint(int* colon);
   HRGN Shape(int layout);  // the caller deletes it
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -43,9 +44,10 @@ const wchar_t* const kMenuTexts[10] = {L"左上に表示(&1)",
 constexpr UINT kMenuIds[10] = {0, 1, 2, 3, static_cast<UINT>(-1), 5, static_cast<UINT>(-1), 7, static_cast<UINT>(-1),
                                9};
 
-POINT Corner(int corner) {
+// Where a clock of the given size stands in a corner of the screen.
+POINT Corner(int corner, SIZE size) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  return POINT{corner & 1 ? w - kFaceWidth : 0, corner & 2 ? h - kFaceHeight : 0};
+  return POINT{corner & 1 ? w - size.cx : 0, corner & 2 ? h - size.cy : 0};
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -91,23 +93,25 @@ class ClockTest : public ::testing::Test {
     return static_cast<LRESULT>(result);
   }
 
-  // Position, size, outline and z-order for a settings byte.
+  // Position, size, outline and z-order for a settings byte, at the scale
+  // of the reference face (the screen's).
   void ExpectPlaced(int env) {
     const int corner = env & 3;
     RECT r;
     ASSERT_TRUE(GetWindowRect(Window(), &r));
-    const POINT at = Corner(corner);
+    const SIZE size = face.Size();
+    const POINT at = Corner(corner, size);
     EXPECT_EQ(r.left, at.x) << "corner " << corner;
     EXPECT_EQ(r.top, at.y) << "corner " << corner;
-    EXPECT_EQ(r.right - r.left, kFaceWidth);
-    EXPECT_EQ(r.bottom - r.top, kFaceHeight);
+    EXPECT_EQ(r.right - r.left, size.cx) << "at " << face.Dpi() << " DPI";
+    EXPECT_EQ(r.bottom - r.top, size.cy) << "at " << face.Dpi() << " DPI";
 
     HRGN outline = CreateRectRgn(0, 0, 0, 0);
     HRGN expected = face.Shape(corner);
     ASSERT_NE(GetWindowRgn(Window(), outline), ERROR) << "the window has no outline";
     EXPECT_TRUE(EqualRgn(outline, expected)) << "the outline is not the one of layout " << corner;
     // The corner beside the weekday label is cut off; the other three stay.
-    const POINT corners[4] = {{2, 2}, {kFaceWidth - 3, 2}, {2, kFaceHeight - 3}, {kFaceWidth - 3, kFaceHeight - 3}};
+    const POINT corners[4] = {{2, 2}, {size.cx - 3, 2}, {2, size.cy - 3}, {size.cx - 3, size.cy - 3}};
     const int cut[4] = {3, 2, 1, 0};
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(PtInRegion(outline, corners[i].x, corners[i].y) != 0, i != cut[corner])
@@ -182,9 +186,10 @@ class ClockTest : public ::testing::Test {
   // The folder holds the data files and the settings file, nothing else: no
   // temporary file of a save is left behind.
   void ExpectOnlyDataFiles() {
-    std::string files;
+    std::string files, expected = "KL_Env.cfg ";
     for (const std::wstring& name : dir.Files()) files += Utf8(name) + " ";
-    EXPECT_EQ(files, "KL_Env.cfg KL_Face.bmp KL_Figs.dat ");
+    for (const std::wstring& name : AssetFiles()) expected += Utf8(name) + " ";
+    EXPECT_EQ(files, expected);
   }
 
   // Ends the session: within a few seconds, without a box from the clock, and
@@ -513,6 +518,59 @@ TEST_P(Close, SavesTheSettings) {
 }
 
 INSTANTIATE_TEST_SUITE_P(E2E, Close, ::testing::Values(CloseBy::CloseMessage, CloseBy::SystemCommand, CloseBy::AltF4));
+
+// ---- display scales ----
+
+// The suite runs in prefixes at 96, 144 and 192 DPI; the reference face
+// draws at the screen's scale, from the same files as the clock.
+using Scale = ClockTest;
+
+TEST_F(Scale, CornersSizeOutlineFaceAndMenuAtTheScreensScale) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x05}));
+  ASSERT_EQ(face.Dpi(), ScreenDpi());
+  ExpectPlaced(0x05);
+  ExpectFace(1);
+  ExpectMenu(1, true);
+  EXPECT_EQ(Command(3), 0);
+  ExpectPlaced(0x07);
+  ExpectFace(3);
+  ExpectMenu(3, true);
+  // Artwork made for twice the size is used where the screen is at twice
+  // the size, and area-averaged down to one and a half.
+  const std::vector<std::wstring> files = AssetFiles();
+  if (std::find(files.begin(), files.end(), L"KL_Figs@2x.dat") != files.end() &&
+      (face.Dpi() == 144 || face.Dpi() == 192)) {
+    EXPECT_EQ(face.ArtScale(), 2);
+  }
+  ASSERT_NO_FATAL_FAILURE(EndWithExitItem());
+  ExpectSettings({0x07});
+}
+
+TEST_F(Scale, FollowsAScaleChangeInPlaceWithoutTakingTheActivation) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x03}));
+  ExpectPlaced(3);
+  // A window of the driver's own has the activation while the scale changes.
+  HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  SetForegroundWindow(other);
+  ASSERT_TRUE(WaitFor(2000, [&] { return GetForegroundWindow() == other; })) << "the driver's window is not in front";
+  const int start = face.Dpi();
+  for (int dpi : {start == 192 ? 144 : 192, start}) {
+    const LONG shown = probe.ShowWindowCount();
+    // The clock keeps to its corner and ignores the suggested rectangle.
+    DWORD_PTR result = 1;
+    EXPECT_TRUE(SendMessageTimeoutW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG, 10000, &result));
+    ASSERT_TRUE(face.SetDpi(dpi));
+    ExpectPlaced(3);
+    ExpectFace(3);
+    EXPECT_EQ(probe.ShowWindowCount(), shown) << "hidden or shown again for the scale " << dpi;
+    EXPECT_EQ(GetForegroundWindow(), other) << "the activation moved at the scale " << dpi;
+  }
+  DestroyWindow(other);
+  ASSERT_NO_FATAL_FAILURE(EndWithExitItem());
+  ExpectSettings({0x03});
+}
 
 // ---- a changed screen size ----
 
