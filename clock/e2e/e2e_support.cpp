@@ -194,11 +194,15 @@ std::vector<std::wstring> WorkDir::Files() const {
 
 // ---- the clock process ----
 
-ClockProcess::ClockProcess(const WorkDir& dir) {
+ClockProcess::ClockProcess(const WorkDir& dir, int showCommand) {
   std::wstring exe = ProgramDir() + L"\\Horlin.exe";
   std::wstring cmd = L"\"" + exe + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  if (showCommand >= 0) {
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(showCommand);
+  }
   PROCESS_INFORMATION pi{};
   if (CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Dir().c_str(), &si, &pi)) {
     CloseHandle(pi.hThread);

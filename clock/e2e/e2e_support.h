@@ -52,7 +52,9 @@ class WorkDir {
 // Horlin.exe running with a work folder as its current folder.
 class ClockProcess {
  public:
-  explicit ClockProcess(const WorkDir& dir);
+  // showCommand: the start-up show command a shortcut would give (none: the
+  // default).
+  explicit ClockProcess(const WorkDir& dir, int showCommand = -1);
   ~ClockProcess();  // a clock still running is ended by force
   ClockProcess(const ClockProcess&) = delete;
   ClockProcess& operator=(const ClockProcess&) = delete;

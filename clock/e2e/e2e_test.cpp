@@ -572,6 +572,89 @@ TEST_F(Scale, FollowsAScaleChangeInPlaceWithoutTakingTheActivation) {
   ExpectSettings({0x03});
 }
 
+// ---- beside full-screen programs ----
+
+class Neighbour : public ClockTest {
+ protected:
+  // A borderless window of this program over the given rectangle, in front.
+  // (A window of a class of its own: static controls are transparent to
+  // WindowFromPoint.)
+  HWND OpenInFront(const RECT& r) {
+    static const ATOM kClass = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = DefWindowProcW;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+      wc.lpszClassName = L"HorlinE2ENeighbour";
+      return RegisterClassW(&wc);
+    }();
+    EXPECT_NE(kClass, 0);
+    HWND w = CreateWindowExW(0, L"HorlinE2ENeighbour", L"neighbour", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                             r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    EXPECT_NE(w, nullptr);
+    SetForegroundWindow(w);
+    EXPECT_TRUE(WaitFor(2000, [&] { return GetForegroundWindow() == w; })) << "the window did not come to the front";
+    return w;
+  }
+  // The window Windows' own z-order shows at the middle of the clock.
+  HWND AtClock() {
+    RECT r;
+    GetWindowRect(Window(), &r);
+    return GetAncestor(WindowFromPoint(POINT{(r.left + r.right) / 2, r.top + 5}), GA_ROOT);
+  }
+  bool Topmost() { return (GetWindowLongW(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+};
+
+TEST_F(Neighbour, TopmostClockStepsBehindAFullScreenWindowAndReturns) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x05}));
+  EXPECT_EQ(AtClock(), Window());
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  HWND full = OpenInFront(screen);
+  EXPECT_TRUE(WaitFor(500, [&] { return AtClock() == full; })) << "the clock still covers the full-screen window";
+  EXPECT_EQ(GetForegroundWindow(), full) << "the clock took the activation";
+  DestroyWindow(full);
+  EXPECT_TRUE(WaitFor(500, [&] { return AtClock() == Window() && Topmost() && IsWindowVisible(Window()); }))
+      << "the clock is not back on top";
+  ExpectPlaced(0x05);
+  ExpectMenu(1, true);
+
+  // A window that covers the clock's corner but not the whole screen is no
+  // full-screen program: the topmost clock stays in front of it.
+  HWND part = OpenInFront(RECT{screen.right / 2, 0, screen.right, screen.bottom / 2});
+  Sleep(500);
+  EXPECT_EQ(AtClock(), Window()) << "the clock stepped behind a window that does not cover the screen";
+  EXPECT_TRUE(Topmost());
+  DestroyWindow(part);
+  ASSERT_NO_FATAL_FAILURE(EndWithExitItem());
+  ExpectSettings({0x05});
+}
+
+TEST_F(Neighbour, ClockThatIsNotTopmostIsLeftAsItIs) {
+  ASSERT_NO_FATAL_FAILURE(StartWith({0x01}));
+  HWND full = OpenInFront(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  Sleep(500);
+  EXPECT_EQ(AtClock(), full);
+  DestroyWindow(full);
+  Sleep(500);
+  EXPECT_FALSE(Topmost());
+  ASSERT_NO_FATAL_FAILURE(EndWithExitItem());
+  ExpectSettings({0x01});
+}
+
+TEST_F(Neighbour, StartsInItsCornerWhateverTheShowCommand) {
+  for (int show : {SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, SW_SHOWMINNOACTIVE}) {
+    ASSERT_TRUE(dir.Write(kEnvFile, {0x03}));
+    clock.reset(new ClockProcess(dir, show));
+    ASSERT_TRUE(clock->Started());
+    ASSERT_NE(clock->WaitWindow(kStartMs), nullptr) << "no clock window for show command " << show;
+    EXPECT_FALSE(IsIconic(Window()) || IsZoomed(Window())) << "show command " << show;
+    ExpectPlaced(3);
+    ExpectFace(3);
+    PostMessageW(Window(), WM_CLOSE, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
+  }
+}
+
 // ---- a changed screen size ----
 
 class ScreenSize : public ClockTest {
@@ -582,6 +665,13 @@ class ScreenSize : public ClockTest {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     ASSERT_NO_FATAL_FAILURE(StartWith({0x03}));
     ExpectPlaced(3);
+    // What the user works in keeps the activation, and the clock, which
+    // only moves, is never hidden.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(WaitFor(2000, [&] { return GetForegroundWindow() == other; }));
+    const LONG shown = probe.ShowWindowCount();
 
     DEVMODEW mode{};
     mode.dmSize = sizeof mode;
@@ -595,6 +685,7 @@ class ScreenSize : public ClockTest {
         << "at (" << r.left << ", " << r.top << ") on the 800 x 600 screen";
     ExpectPlaced(3);
     ExpectFace(3);
+    EXPECT_EQ(GetForegroundWindow(), other) << "the clock took the activation";
 
     ASSERT_EQ(ChangeDisplaySettingsW(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
     EXPECT_TRUE(WaitFor(
@@ -603,6 +694,9 @@ class ScreenSize : public ClockTest {
         << "at (" << r.left << ", " << r.top << ") after the screen size was restored";
     ExpectPlaced(3);
     ExpectFace(3);
+    EXPECT_EQ(GetForegroundWindow(), other) << "the clock took the activation";
+    EXPECT_EQ(probe.ShowWindowCount(), shown) << "the clock was hidden and shown again";
+    DestroyWindow(other);
     PostMessageW(Window(), WM_CLOSE, 0, 0);
     ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
     ExpectSettings({0x03});
