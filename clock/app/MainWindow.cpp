@@ -290,6 +290,7 @@ void MainWindow::Place(unsigned char env) {
 
 void MainWindow::FollowDisplay(int dpi) {
   const int corner = Env & horlin::kEnvCorner;
+  lastFront_ = nullptr;  // the monitors changed: ask again whether the front window covers one
   if (dpi != Clock->Dpi) {
     // A new scale: the strip is composed again for it. Should that fail, the
     // clock stays at the scale it had.
@@ -317,8 +318,17 @@ void MainWindow::YieldToFullScreen() {
     yieldedTo_ = nullptr;  // a clock that is not topmost is left as it is
     return;
   }
+  // Most ticks see the same window in front, where it was: the answer of
+  // the last tick stands, for two calls instead of a dozen.
   const HWND front = GetForegroundWindow();
-  if (CoversClockMonitor(front, hWnd)) {
+  RECT frontRect{};
+  if (front != nullptr) GetWindowRect(front, &frontRect);
+  if (front != lastFront_ || !EqualRect(&frontRect, &lastFrontRect_)) {
+    lastFront_ = front;
+    lastFrontRect_ = frontRect;
+    frontCovers_ = CoversClockMonitor(front, hWnd);
+  }
+  if (frontCovers_) {
     // Behind the full-screen window (and out of the topmost band unless that
     // window is topmost itself), without activating anything.
     if (front != yieldedTo_)

@@ -52,5 +52,8 @@ class MainWindow : public Window {
   // monitor and comes back on top when that ends; called every tick.
   void YieldToFullScreen();
   HWND yieldedTo_ = nullptr;  // the full-screen window the clock stands behind
+  HWND lastFront_ = nullptr;  // the window in front at the last tick, where it was
+  RECT lastFrontRect_{};
+  bool frontCovers_ = false;  // and whether it covered the clock's monitor
   [[noreturn]] void Fatal(HWND owner, const char* text);
 };
