@@ -1,6 +1,6 @@
 // The clock: composing the strip for one layout, and one tick's Paint of the
-// eleven tiles into a stand-in window surface. Reported in microseconds
-// against a limit; there is no peer.
+// eleven tiles into a stand-in window surface, at 100 % and at larger display
+// scales. Reported in microseconds against a limit; there is no peer.
 #include "bench_common.h"
 
 #include "ClockMain.h"
@@ -17,6 +17,9 @@ namespace {
 
 constexpr double kComposeLimitUs = 1000;
 constexpr double kPaintLimitUs = 20;
+// At 400 % the strip is sixteen times the pixels, from the largest artwork.
+constexpr double kComposeLargestLimitUs = 10000;
+constexpr double kPaintDoubleLimitUs = 50;
 
 // A clock built from the shipped face and figure sheet. The clock opens them
 // by bare name, so they are copied into the scratch folder and the body is
@@ -25,20 +28,25 @@ struct Clock {
   std::unique_ptr<ClockMain> body;
   std::string error;
 
-  Clock() {
+  explicit Clock(int dpi = kBaseDpi) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path assets = fs::path(HORLIN_SOURCE_DIR) / "assets";
-    for (const char* name : {"KL_Face.bmp", "KL_Figs.dat"}) {
-      fs::copy_file(assets / name, fs::path(ScratchDir()) / name, fs::copy_options::overwrite_existing, ec);
-      if (ec) {
-        error = std::string("cannot copy ") + name + ": " + ec.message();
-        return;
+    // The skin at every size it comes in.
+    for (int k = 1; k <= kMaxArtScale; ++k)
+      for (const char* base : {"KL_Face.bmp", "KL_Figs.dat"}) {
+        const std::string name = ArtFileName(base, k);
+        if (k > 1 && !fs::exists(assets / name)) continue;
+        fs::copy_file(assets / name, fs::path(ScratchDir()) / name, fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+          error = "cannot copy " + name + ": " + ec.message();
+          return;
+        }
       }
-    }
     const fs::path home = fs::current_path();
     fs::current_path(ScratchDir());
     body = std::make_unique<ClockMain>(nullptr, nullptr);
+    body->Dpi = dpi;
     HRGN shape = nullptr;
     const int failed = body->Create(&shape, "KL_Face.bmp", "KL_Figs.dat", 0);
     if (shape != nullptr) DeleteObject(shape);
@@ -51,23 +59,23 @@ struct Clock {
 bool ShowsTime(const ClockMain& clock, HDC surface) {
   const ZEMADisplayFCDIB& strip = *clock.Strip;
   const PixelPlane rows = TopDown(strip);
+  const LONG rowHeight = FaceSizeAt(clock.Dpi).cy;
   for (int i = 0; i < kSlotCount; ++i) {
-    const POINT at = TilePos[clock.Layout][i];
-    const SIZE size = TileSize[i];
-    for (int y = 0; y < size.cy; ++y) {
-      const unsigned char* p = rows.first + (at.y + y + kFaceHeight * clock.Time.Value[i]) * rows.stride + at.x * 3;
-      for (int x = 0; x < size.cx; ++x, p += 3) {
+    const RECT tile = TileRectAt(clock.Layout, i, clock.Dpi);
+    for (LONG y = tile.top; y < tile.bottom; ++y) {
+      const unsigned char* p = rows.first + (y + rowHeight * clock.Time.Value[i]) * rows.stride + tile.left * 3;
+      for (LONG x = tile.left; x < tile.right; ++x, p += 3) {
         const DWORD want = p[0] | p[1] << 8 | p[2] << 16;
-        if (shim::GetSurfacePixel(surface, at.x + x, at.y + y) != want) return false;
+        if (shim::GetSurfacePixel(surface, x, y) != want) return false;
       }
     }
   }
   return true;
 }
 
-void Register() {
-  AddOurs("ClockMain_Compose_layout0", "clock", [](benchmark::State& state) {
-    Clock clock;
+void AddCompose(const char* name, int dpi, double limitUs) {
+  AddOurs(name, "clock", [dpi, limitUs](benchmark::State& state) {
+    Clock clock(dpi);
     if (!clock.error.empty()) return Fail(state, clock.error);
     for (auto _ : state) {
       const int failed = clock.body->Compose(0);
@@ -75,11 +83,13 @@ void Register() {
       benchmark::ClobberMemory();
       if (failed) return Fail(state, "Compose failed");
     }
-    state.counters["limit_us"] = kComposeLimitUs;
+    state.counters["limit_us"] = limitUs;
   })->Unit(benchmark::kMicrosecond);
+}
 
-  AddOurs("ClockMain_Paint_11_tiles", "clock", [](benchmark::State& state) {
-    Clock clock;
+void AddPaint(const char* name, int dpi, double limitUs) {
+  AddOurs(name, "clock", [dpi, limitUs](benchmark::State& state) {
+    Clock clock(dpi);
     if (!clock.error.empty()) return Fail(state, clock.error);
     // 09:05:00.250 on Friday 3 July 2026: tiles from many different rows.
     SYSTEMTIME now = {};
@@ -91,7 +101,8 @@ void Register() {
     now.wMinute = 5;
     now.wMilliseconds = 250;
     shim::SetLocalTimeOverride(&now);
-    HDC surface = shim::CreateSurfaceDC(kFaceWidth, kFaceHeight);
+    const SIZE face = FaceSizeAt(dpi);
+    HDC surface = shim::CreateSurfaceDC(face.cx, face.cy);
     clock.body->Paint(surface);
     if (!ShowsTime(*clock.body, surface)) {
       shim::DeleteSurfaceDC(surface);
@@ -104,8 +115,18 @@ void Register() {
     }
     shim::DeleteSurfaceDC(surface);
     shim::SetLocalTimeOverride(nullptr);
-    state.counters["limit_us"] = kPaintLimitUs;
+    state.counters["limit_us"] = limitUs;
   })->Unit(benchmark::kMicrosecond);
+}
+
+void Register() {
+  AddCompose("ClockMain_Compose_layout0", kBaseDpi, kComposeLimitUs);
+  AddPaint("ClockMain_Paint_11_tiles", kBaseDpi, kPaintLimitUs);
+  // 150 % composes from the 2x artwork and area-averages it down; 400 % is
+  // the largest artwork as it is; 200 % paints tiles of four times the pixels.
+  AddCompose("ClockMain_Compose_layout0_at_150%", 144, kComposeLargestLimitUs);
+  AddCompose("ClockMain_Compose_layout0_at_400%", 4 * kBaseDpi, kComposeLargestLimitUs);
+  AddPaint("ClockMain_Paint_11_tiles_at_200%", 2 * kBaseDpi, kPaintDoubleLimitUs);
 }
 
 const bool registered = AddArea(&Register);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winshim.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -175,6 +176,21 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWOR
     }
     if (sbpp == dbpp) {
       std::memcpy(dp, sp, n * dbpp);
+    } else if (sbpp == 3) {
+      // 24 to 32 bits, as a window's surface takes the clock's strip: four
+      // bytes read per pixel (the last pixel's three alone, so that nothing
+      // past the row is read) and the fourth cleared.
+      size_t i = 0;
+      for (; i + 1 < n; ++i) {
+        std::uint32_t v;
+        std::memcpy(&v, sp + i * 3, 4);
+        v &= 0x00FFFFFFu;
+        std::memcpy(dp + i * 4, &v, 4);
+      }
+      dp[i * 4 + 0] = sp[i * 3 + 0];
+      dp[i * 4 + 1] = sp[i * 3 + 1];
+      dp[i * 4 + 2] = sp[i * 3 + 2];
+      dp[i * 4 + 3] = 0;
     } else {
       for (size_t i = 0; i < n; ++i) {
         dp[i * dbpp + 0] = sp[i * sbpp + 0];
