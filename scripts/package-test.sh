@@ -40,13 +40,18 @@ for arch in win32 win64; do
   for f in "$app.zip" "$app-setup.exe" "$sdk.zip"; do
     [ -s "$packages/$f" ] || fail "$f is missing"
   done
+  # Every skin at every size it comes in.
+  art() { (cd "$1" && ls KL_Face*.bmp KL_Figs*.dat) | sed "s|^|$2/|"; }
   skins=("$app/skins/")
   for skin in default $(cd "$root/assets/skins" && ls -d */ | tr -d /); do
-    skins+=("$app/skins/$skin/" "$app/skins/$skin/KL_Face.bmp" "$app/skins/$skin/KL_Figs.dat"
-            "$app/skins/$skin/preview.png")
+    from="$root/assets/skins/$skin"
+    [ "$skin" = default ] && from="$root/assets"
+    mapfile -t files < <(art "$from" "$app/skins/$skin")
+    skins+=("$app/skins/$skin/" "${files[@]}" "$app/skins/$skin/preview.png")
   done
+  mapfile -t files < <(art "$root/assets" "$app")
   expect_members "$packages/$app.zip" "$app/" "$app/Horlin.exe" "$app/pixolan.dll" "$app/horlin-skin.exe" \
-    "$app/KL_Face.bmp" "$app/KL_Figs.dat" "$app/README.txt" "$app/LICENSE.txt" "${skins[@]}"
+    "${files[@]}" "$app/README.txt" "$app/LICENSE.txt" "${skins[@]}"
   expect_members "$packages/$sdk.zip" "$sdk/" "$sdk/README.txt" "$sdk/LICENSE.txt" "$sdk/include/" \
     "$sdk/include/pixolan.h" "$sdk/bin/" "$sdk/bin/pixolan.dll" "$sdk/lib/" "$sdk/lib/libpixolan.dll.a" \
     "$sdk/lib/cmake/" "$sdk/lib/cmake/pixolan/" "$sdk/lib/cmake/pixolan/pixolanConfig.cmake" \
@@ -128,7 +133,8 @@ for arch in win64 win32; do
   menu="$(unix_path "$(windows_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")"
   # Wine spells the Startup folder "StartUp"; Windows does not care.
   startup="$(find "$menu" -maxdepth 1 -type d -iname startup | head -n1)"
-  installed=("$dir/Horlin.exe" "$dir/pixolan.dll" "$dir/horlin-skin.exe" "$dir/KL_Face.bmp" "$dir/KL_Figs.dat"
+  mapfile -t files < <(art "$root/assets" "$dir")
+  installed=("$dir/Horlin.exe" "$dir/pixolan.dll" "$dir/horlin-skin.exe" "${files[@]}"
              "$dir/README.txt" "$dir/LICENSE.txt" "$dir/Uninstall.exe" "$dir/skins/amber/KL_Face.bmp"
              "$dir/skins/default/preview.png" "$menu/Horlin.lnk" "${startup:-$menu/Startup}/Horlin.lnk")
   for f in "${installed[@]}"; do [ -f "$f" ] || fail "$arch: the installer did not make $f"; done

@@ -42,7 +42,8 @@ for arch in win32 win64; do
   "$prefix-strip" -o "$app/Horlin.exe" "$build/bin/Horlin.exe"
   "$prefix-strip" -o "$app/pixolan.dll" "$build/bin/pixolan.dll"
   "$prefix-strip" -o "$app/horlin-skin.exe" "$build/bin/horlin-skin.exe"
-  cp assets/KL_Face.bmp assets/KL_Figs.dat "$app/"
+  # Each skin at every size it comes in (KL_Face@2x.bmp with KL_Figs@2x.dat, ...).
+  cp assets/KL_Face*.bmp assets/KL_Figs*.dat "$app/"
   # The skins, the clock's own among them as "default" to switch back to; the
   # installer takes the same list.
   nsh="$stage/skins-$arch.nsh"
@@ -51,7 +52,7 @@ for arch in win32 win64; do
     from=assets/skins/$skin
     [ "$skin" = default ] && from=assets
     mkdir -p "$app/skins/$skin"
-    cp "$from/KL_Face.bmp" "$from/KL_Figs.dat" "$from/preview.png" "$app/skins/$skin/"
+    cp "$from"/KL_Face*.bmp "$from"/KL_Figs*.dat "$from/preview.png" "$app/skins/$skin/"
     echo "!insertmacro SKIN $skin" >>"$nsh"
   done
   crlf clock/package/README.txt "$app/README.txt"

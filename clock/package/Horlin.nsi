@@ -31,12 +31,12 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Horlin Project. All rights 
 !macro SKIN name
   !ifdef INSTALLING
     SetOutPath "$INSTDIR\skins\${name}"
-    File "${STAGE}\skins\${name}\KL_Face.bmp"
-    File "${STAGE}\skins\${name}\KL_Figs.dat"
+    File "${STAGE}\skins\${name}\KL_Face*.bmp"
+    File "${STAGE}\skins\${name}\KL_Figs*.dat"
     File "${STAGE}\skins\${name}\preview.png"
   !else
-    Delete "$INSTDIR\skins\${name}\KL_Face.bmp"
-    Delete "$INSTDIR\skins\${name}\KL_Figs.dat"
+    Delete "$INSTDIR\skins\${name}\KL_Face*.bmp"
+    Delete "$INSTDIR\skins\${name}\KL_Figs*.dat"
     Delete "$INSTDIR\skins\${name}\preview.png"
     RMDir "$INSTDIR\skins\${name}"
   !endif
@@ -61,8 +61,9 @@ Section "Horlin" SecProgram
   ; A running clock holds its files; it saves its settings when it is closed.
   File "${STAGE}\Horlin.exe"
   File "${STAGE}\pixolan.dll"
-  File "${STAGE}\KL_Face.bmp"
-  File "${STAGE}\KL_Figs.dat"
+  ; The skin at every size it comes in.
+  File "${STAGE}\KL_Face*.bmp"
+  File "${STAGE}\KL_Figs*.dat"
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"
   File "${STAGE}\horlin-skin.exe"
@@ -96,8 +97,8 @@ Section "Uninstall"
   Delete "$SMSTARTUP\Horlin.lnk"
   Delete "$INSTDIR\Horlin.exe"
   Delete "$INSTDIR\pixolan.dll"
-  Delete "$INSTDIR\KL_Face.bmp"
-  Delete "$INSTDIR\KL_Figs.dat"
+  Delete "$INSTDIR\KL_Face*.bmp"
+  Delete "$INSTDIR\KL_Figs*.dat"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\horlin-skin.exe"
