@@ -14,6 +14,8 @@
 # The clock runs in <build>/run, which holds its data files; it writes its
 # settings file KL_Env.cfg there itself. HORLIN_BUILD_DIR picks another build
 # folder of the same kind (default build/mingw-i686 or build/mingw-x86_64).
+# HORLIN_WINE_DPI=144 (or 120, 192, ...) runs it on a screen at that scale,
+# in a Wine prefix of its own.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=lib.sh
@@ -39,7 +41,7 @@ cmake --build "$build" --target Horlin pixolan horlin_ctl
 
 run="$build/run"
 mkdir -p "$run"
-cp "$root/assets/KL_Face.bmp" "$root/assets/KL_Figs.dat" "$run/"
+cp "$root"/assets/KL_Face*.bmp "$root"/assets/KL_Figs*.dat "$run/"  # the skin at every size
 wine_environment "$build"
 clock_exe="$build/bin/Horlin.exe"
 ctl() { wine_run "$build/bin/horlin_ctl.exe" "$@" | tr -d '\r'; }
