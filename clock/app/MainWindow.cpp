@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FaceTables.h"
+#include "gdi_owners.h"
 #include "GuardedStep.h"
 #include "Messages.h"
 #include "Settings.h"
@@ -19,10 +20,8 @@ constexpr char kFaceFile[] = "KL_Face.bmp";
 constexpr char kFigureFile[] = "KL_Figs.dat";
 
 SIZE ScreenSize() {
-  HDC screen = GetDC(nullptr);
-  SIZE size{GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
-  ReleaseDC(nullptr, screen);
-  return size;
+  const gdi::ScreenDC screen;
+  return SIZE{GetDeviceCaps(screen.Get(), HORZRES), GetDeviceCaps(screen.Get(), VERTRES)};
 }
 
 // Scales outside this range are not displays but faults; they are held to it.
@@ -40,11 +39,7 @@ int WindowDpi(HWND window) {
   static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
       reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   UINT dpi = dpiForWindow != nullptr ? dpiForWindow(window) : 0;
-  if (dpi == 0) {
-    HDC screen = GetDC(nullptr);
-    dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
-    ReleaseDC(nullptr, screen);
-  }
+  if (dpi == 0) dpi = static_cast<UINT>(GetDeviceCaps(gdi::ScreenDC().Get(), LOGPIXELSX));
   return ClampDpi(dpi);
 }
 
@@ -134,13 +129,11 @@ MainWindow::MainWindow()
   // The face is drawn at the scale of the monitor the window stands on.
   Clock->Dpi = WindowDpi(hWnd);
   Size = FaceSizeAt(Clock->Dpi);
-  HRGN shape = nullptr;
-  if (Clock->Create(&shape, kFaceFile, kFigureFile, Env & horlin::kEnvCorner) != 0) {
-    // The body or the library has shown the message already.
-    if (shape) DeleteObject(shape);
-    std::exit(kFatalExitCode);
-  }
-  SetWindowRgn(hWnd, shape, FALSE);  // the window owns the region from here on
+  HRGN made = nullptr;
+  const int failed = Clock->Create(&made, kFaceFile, kFigureFile, Env & horlin::kEnvCorner);
+  gdi::Owned<HRGN> shape(made);
+  if (failed != 0) std::exit(kFatalExitCode);  // the body or the library has shown the message already
+  SetWindowRgn(hWnd, shape.Release(), FALSE);  // the window owns the region from here on
 
   Place(Env);
 

@@ -5,6 +5,7 @@
 #include "FaceTables.h"
 #include "FileHandle.h"
 #include "GuardedStep.h"
+#include "gdi_owners.h"
 #include "Messages.h"
 #include "ShowMessage.h"
 
@@ -52,11 +53,8 @@ ClockMain::~ClockMain() {
 
 int ClockMain::Create(HRGN* Shape, const char* FaceFile, const char* FigureFile, int Layout_) {
   // The outline is made first and handed back even if a later step fails.
-  HRGN region = CreateShape(Layout_);
-  if (Shape != nullptr)
-    *Shape = region;
-  else if (region != nullptr)
-    DeleteObject(region);
+  gdi::Owned<HRGN> region(CreateShape(Layout_));
+  if (Shape != nullptr) *Shape = region.Release();
 
   faceFile_ = FaceFile != nullptr ? FaceFile : "";
   figureFile_ = FigureFile != nullptr ? FigureFile : "";
@@ -260,7 +258,6 @@ ZEMADisplayFCDIB* ClockMain::NewStrip(int Width, int Height) {
 
 int ClockMain::ComposeRows(ZEMADisplayFCDIB* Target, ZEMADisplayFCDIB* Face, ZEMADisplayFCDIB* Sheet, int k,
                            int Layout_) {
-  const int L = Layout_;
   const int faceHeight = kFaceHeight * k;
   const auto scaled = [k](POINT p) { return POINT{p.x * k, p.y * k}; };
   const auto scaledSize = [k](SIZE s) { return SIZE{s.cx * k, s.cy * k}; };
@@ -275,27 +272,26 @@ int ClockMain::ComposeRows(ZEMADisplayFCDIB* Target, ZEMADisplayFCDIB* Face, ZEM
   // Target's view origin walks down the rows of the current slot's glyph;
   // the face's view stays on the glyph's place in the face, and moves one
   // face height down to the ink band only while a figure is recoloured from it.
-  int j = 0;
-  Target->SetViewOrigin(scaled(SlotPos[L][0]));
-  Face->SetViewOrigin(scaled(SlotPos[L][0]));
+  int slot = 0;
+  Target->SetViewOrigin(scaled(SlotPos[Layout_][0]));
+  Face->SetViewOrigin(scaled(SlotPos[Layout_][0]));
   Face->SetViewSize(scaledSize(SlotSize[0]));
-  for (int e = 0; e < kScriptLength; ++e) {
-    const std::int32_t v = FigureScript[e];
-    if (v >= 0 && v < kFigureCount) {
-      Sheet->SetViewOrigin(scaled(FigurePos[v]));
-      Sheet->SetViewSize(scaledSize(SlotSize[j]));
+  for (const std::int32_t entry : FigureScript) {
+    if (entry >= 0 && entry < kFigureCount) {
+      Sheet->SetViewOrigin(scaled(FigurePos[entry]));
+      Sheet->SetViewSize(scaledSize(SlotSize[slot]));
       Face->MoveView(0, faceHeight);
       Sheet->CopyImage(Face, kKeepCoverage);
       Face->MoveView(0, -faceHeight);
       Target->PutImage(Sheet, 0, 0);
       Target->MoveView(0, faceHeight);
-    } else if (v == kScriptBlank) {
+    } else if (entry == kScriptBlank) {
       Target->MoveView(0, faceHeight);
-    } else if (v == kScriptNextSlot) {
-      if (++j >= kSlotCount) break;
-      Target->SetViewOrigin(scaled(SlotPos[L][j]));
-      Face->SetViewOrigin(scaled(SlotPos[L][j]));
-      Face->SetViewSize(scaledSize(SlotSize[j]));
+    } else if (entry == kScriptNextSlot) {
+      if (++slot >= kSlotCount) break;
+      Target->SetViewOrigin(scaled(SlotPos[Layout_][slot]));
+      Face->SetViewOrigin(scaled(SlotPos[Layout_][slot]));
+      Face->SetViewSize(scaledSize(SlotSize[slot]));
     } else {
       break;
     }
@@ -306,11 +302,10 @@ int ClockMain::ComposeRows(ZEMADisplayFCDIB* Target, ZEMADisplayFCDIB* Face, ZEM
 void ClockMain::Paint(HDC hDC) {
   Time.Update();
   if (Strip == nullptr) return;
-  const int L = Layout;
   const LONG rowHeight = FaceSizeAt(Dpi).cy;
   for (int i = 0; i < kSlotCount; ++i) {
     // The tile of slot i in the strip row that shows value i.
-    const RECT tile = TileRectAt(L, i, Dpi);
+    const RECT tile = TileRectAt(Layout, i, Dpi);
     Strip->SetViewOrigin(POINT{tile.left, tile.top});
     Strip->MoveView(0, rowHeight * Time.Value[i]);
     Strip->SetViewSize(SIZE{tile.right - tile.left, tile.bottom - tile.top});

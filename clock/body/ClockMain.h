@@ -23,6 +23,9 @@ class TimeInf {
   void Set(const SYSTEMTIME& Now);
 };
 
+// The body's operations return 0 for success and 1 for failure; the popup
+// menu's (MakeMenu) return 1 for success and 0 for failure. Both are fixed by
+// the interface the clock's parts share, so each keeps its own.
 class ClockMain {
  public:
   HWND hWnd;

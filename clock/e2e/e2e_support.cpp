@@ -10,6 +10,7 @@
 
 #include "ClockMain.h"
 #include "FaceTables.h"
+#include "gdi_owners.h"
 #include "Messages.h"
 #include "ProbeShared.h"
 
@@ -98,12 +99,7 @@ std::wstring ProgramDir() {
 
 std::wstring AssetDir() { return ProgramDir() + L"\\e2e-assets"; }
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
+int ScreenDpi() { return GetDeviceCaps(gdi::ScreenDC().Get(), LOGPIXELSX); }
 
 std::vector<std::wstring> AssetFiles() {
   std::vector<std::wstring> names;
@@ -362,9 +358,7 @@ Pixels CaptureScreen(const RECT& area) {
   const int w = area.right - area.left, h = area.bottom - area.top;
   Canvas canvas(w, h);
   if (!canvas.Ok()) return Pixels();
-  HDC screen = GetDC(nullptr);
-  BitBlt(canvas.Dc(), 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
+  BitBlt(canvas.Dc(), 0, 0, w, h, gdi::ScreenDC().Get(), area.left, area.top, SRCCOPY);
   return canvas.Take();
 }
 
@@ -373,7 +367,7 @@ ReferenceFace::ReferenceFace() : body_(new ClockMain(nullptr, GetModuleHandleW(n
   HRGN shape = nullptr;
   body_->Dpi = ScreenDpi();
   ok_ = body_->Create(&shape, face.c_str(), figs.c_str(), 1) == 0;
-  if (shape) DeleteObject(shape);
+  gdi::Owned<HRGN> dropped(shape);
 }
 
 ReferenceFace::~ReferenceFace() = default;
@@ -404,7 +398,8 @@ HRGN ReferenceFace::Shape(int layout) { return body_->CreateShape(layout); }
 
 int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
   RECT rect;
-  HRGN outline = CreateRectRgn(0, 0, 0, 0);
+  const gdi::Owned<HRGN> outlineOwner(CreateRectRgn(0, 0, 0, 0));
+  const HRGN outline = outlineOwner.Get();
   std::ostringstream reason;
   int matched = -1;
   const SIZE size = face.Size();
@@ -455,7 +450,6 @@ int MatchScreen(HWND clock, ReferenceFace& face, std::string* why) {
       reason << diffBefore << "/" << diffAfter << " pixels differ, first at " << first << "; ";
     }
   }
-  DeleteObject(outline);
   if (matched < 0 && why) *why = reason.str();
   return matched;
 }
