@@ -4,12 +4,12 @@
 #include <string>
 
 #include "FaceTables.h"
-#include "gdi_owners.h"
 #include "GuardedStep.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "ShowMessage.h"
 #include "WideText.h"
+#include "gdi_owners.h"
 
 namespace {
 
@@ -28,9 +28,7 @@ SIZE ScreenSize() {
 constexpr int kLeastDpi = 48;
 constexpr int kMostDpi = 768;
 
-int ClampDpi(UINT dpi) {
-  return dpi < kLeastDpi ? kLeastDpi : dpi > kMostDpi ? kMostDpi : static_cast<int>(dpi);
-}
+int ClampDpi(UINT dpi) { return dpi < kLeastDpi ? kLeastDpi : dpi > kMostDpi ? kMostDpi : static_cast<int>(dpi); }
 
 // The DPI of the monitor the window stands on: GetDpiForWindow where the
 // system has it (Windows 10 1607 on), else the screen's LOGPIXELSX.

@@ -5,9 +5,9 @@
 #include "FaceTables.h"
 #include "FileHandle.h"
 #include "GuardedStep.h"
-#include "gdi_owners.h"
 #include "Messages.h"
 #include "ShowMessage.h"
+#include "gdi_owners.h"
 
 #include <cstring>
 #include <memory>
@@ -158,8 +158,8 @@ int ClockMain::Compose(int Layout_) {
   // The new strip is built aside and replaces the old one only when done, so
   // a failure leaves the old strip, layout and scale in force.
   const SIZE size = FaceSizeAt(Dpi);
-  const bool fits = Strip->BitmapInfo.bmiHeader.biWidth == size.cx &&
-                    Strip->BitmapInfo.bmiHeader.biHeight == size.cy * kStripRows;
+  const bool fits =
+      Strip->BitmapInfo.bmiHeader.biWidth == size.cx && Strip->BitmapInfo.bmiHeader.biHeight == size.cy * kStripRows;
   std::unique_ptr<ZEMADisplayFCDIB> strip(fits ? nullptr : NewStrip(size.cx, size.cy * kStripRows));
   if (!fits && strip == nullptr) return 1;
   ZEMADisplayFCDIB* target = fits ? Strip : strip.get();

@@ -1,5 +1,7 @@
-// Every text the clock shows, stored as code page 932 bytes (Messages.cpp is
-// written in UTF-8; the build stores its literals as code page 932).
+// Every text the clock shows, stored as code page 932 bytes. The texts
+// themselves are in Messages.cpp, the one table of them that the code and the
+// tests read (written in UTF-8; the build stores its literals as code page
+// 932). clock/tests/expected_texts.h pins the stored bytes.
 #pragma once
 
 namespace horlin {
@@ -15,27 +17,27 @@ extern const char kAbout[];
 // Caption of the clock body's failure boxes.
 extern const char kErrorCaption[];
 
-extern const char kMsgSkinLoad[];     // スキンのロードに失敗しました。
-extern const char kMsgStripCreate[];  // 一時オブジェクトの生成に失敗しました。
-extern const char kMsgMemory[];       // 必要なメモリの確保に失敗しました。
-extern const char kMsgDataOpen[];  // データファイルのオープンに失敗しました。 / ファイル構成を確認して下さい。
-extern const char kMsgDataRead[];  // データファイルの読み込みに失敗しました。 / 再インストールして下さい。
-extern const char kMsgObjectCreate[];  // オブジェクト生成に失敗しました。
-extern const char kMsgWindowCreate[];  // ウィンドウの生成に失敗しました。
-extern const char kMsgClockCreate[];   // 時計本体の実体生成に失敗しました。
-extern const char kMsgMenuCreate[];    // メニューの生成に失敗しました。
-extern const char kMsgMenuBuild[];     // メニューの作成に失敗しました。
-extern const char kMsgTimer[];         // タイマ初期化に失敗しました。
-extern const char kMsgMenuRefresh[];   // メニューの更新に失敗しました。
-extern const char kMsgEnvChange[];     // 環境の変更に失敗しました。
-extern const char kMsgEnvSave[];       // 環境の保存に失敗しました。
-extern const char kMenuLeftTop[];      // 左上に表示(&1)
-extern const char kMenuRightTop[];     // 右上に表示(&2)
-extern const char kMenuLeftBottom[];   // 左下に表示(&3)
-extern const char kMenuRightBottom[];  // 右下に表示(&4)
-extern const char kMenuTopmost[];      // 常に手前に表示(&T)
-extern const char kMenuAbout[];        // バージョン情報(&A)
-extern const char kMenuExit[];         // 終了(&X)
+extern const char kMsgSkinLoad[];
+extern const char kMsgStripCreate[];
+extern const char kMsgMemory[];
+extern const char kMsgDataOpen[];
+extern const char kMsgDataRead[];
+extern const char kMsgObjectCreate[];
+extern const char kMsgWindowCreate[];
+extern const char kMsgClockCreate[];
+extern const char kMsgMenuCreate[];
+extern const char kMsgMenuBuild[];
+extern const char kMsgTimer[];
+extern const char kMsgMenuRefresh[];
+extern const char kMsgEnvChange[];
+extern const char kMsgEnvSave[];
+extern const char kMenuLeftTop[];
+extern const char kMenuRightTop[];
+extern const char kMenuLeftBottom[];
+extern const char kMenuRightBottom[];
+extern const char kMenuTopmost[];
+extern const char kMenuAbout[];
+extern const char kMenuExit[];
 
 // The menu texts in English, beside the Japanese ones in the menu table.
 extern const char kMenuLeftTopEn[];

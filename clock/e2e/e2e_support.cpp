@@ -10,9 +10,9 @@
 
 #include "ClockMain.h"
 #include "FaceTables.h"
-#include "gdi_owners.h"
 #include "Messages.h"
 #include "ProbeShared.h"
+#include "gdi_owners.h"
 
 namespace e2e {
 

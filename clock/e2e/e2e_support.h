@@ -134,7 +134,7 @@ class ReferenceFace {
   // The scale the reference draws at: the screen's until changed here.
   int Dpi() const;
   bool SetDpi(int dpi);
-  SIZE Size() const;  // the face's size at that scale
+  SIZE Size() const;     // the face's size at that scale
   int ArtScale() const;  // the artwork size the last composition used
   bool Compose(int layout);
   // The face for the local time now; *colon gets the colon value.

@@ -17,6 +17,7 @@
 #include "FaceTables.h"
 #include "Messages.h"
 #include "e2e_support.h"
+#include "pixolan.h"
 
 using namespace e2e;
 
@@ -31,16 +32,16 @@ constexpr DWORD kSessionEndLimitMs = 5000;
 constexpr DWORD kSessionEndTimeoutMs = 30000;
 constexpr char kResultVariable[] = "HORLIN_E2E_RESULT";
 
-const wchar_t* const kMenuTexts[10] = {L"左上に表示(&1)",
-                                       L"右上に表示(&2)",
-                                       L"左下に表示(&3)",
-                                       L"右下に表示(&4)",
-                                       L"",
-                                       L"常に手前に表示(&T)",
-                                       L"",
-                                       L"バージョン情報(&A)",
-                                       L"",
-                                       L"終了(&X)"};
+const char* const kMenuTexts[10] = {horlin::kMenuLeftTop,
+                                    horlin::kMenuRightTop,
+                                    horlin::kMenuLeftBottom,
+                                    horlin::kMenuRightBottom,
+                                    "",
+                                    horlin::kMenuTopmost,
+                                    "",
+                                    horlin::kMenuAbout,
+                                    "",
+                                    horlin::kMenuExit};
 constexpr UINT kMenuIds[10] = {0, 1, 2, 3, static_cast<UINT>(-1), 5, static_cast<UINT>(-1), 7, static_cast<UINT>(-1),
                                9};
 
@@ -48,6 +49,13 @@ constexpr UINT kMenuIds[10] = {0, 1, 2, 3, static_cast<UINT>(-1), 5, static_cast
 POINT Corner(int corner, SIZE size) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   return POINT{corner & 1 ? w - size.cx : 0, corner & 2 ? h - size.cy : 0};
+}
+
+// The library's Japanese message for an error code, from its own table.
+std::wstring LibraryText(int code) {
+  ZEMADisplayFCDIB image(LibraryVersion, nullptr, nullptr, 1, 1, 3, 0, 0, LANGUAGE_JAPANESE);
+  image.ErrorCode = code;
+  return FromCp932(image.GetErrorMessage());
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -160,7 +168,7 @@ class ClockTest : public ::testing::Test {
     EXPECT_EQ(menu.rows.size(), 10u);
     for (size_t i = 0; i < menu.rows.size() && i < 10; ++i) {
       const bool separator = kMenuIds[i] == static_cast<UINT>(-1);
-      EXPECT_EQ(Utf8(menu.rows[i].text), Utf8(kMenuTexts[i])) << "row " << i;
+      EXPECT_EQ(Utf8(menu.rows[i].text), Utf8(FromCp932(kMenuTexts[i]))) << "row " << i;
       EXPECT_EQ((menu.rows[i].state & MF_SEPARATOR) != 0, separator) << "row " << i;
       if (!separator) {
         EXPECT_EQ(menu.rows[i].id, kMenuIds[i]) << "row " << i;
@@ -260,12 +268,12 @@ using StartupFailure = ClockTest;
 
 TEST_F(StartupFailure, MissingFaceShowsTheLibraryMessageAndExitsWithOne) {
   dir.Remove(L"KL_Face.bmp");
-  ExpectFatalStart(L"ファイルオープンに失敗しました。", nullptr);
+  ExpectFatalStart(LibraryText(ERR_FILE_OPEN), nullptr);
 }
 
 TEST_F(StartupFailure, MissingFiguresShowOpenMessage) {
   dir.Remove(L"KL_Figs.dat");
-  ExpectFatalStart(L"データファイルのオープンに失敗しました。\nファイル構成を確認して下さい。", L"Error");
+  ExpectFatalStart(FromCp932(horlin::kMsgDataOpen), L"Error");
 }
 
 TEST_F(StartupFailure, ShortFiguresShowReadMessage) {
@@ -274,7 +282,7 @@ TEST_F(StartupFailure, ShortFiguresShowReadMessage) {
   ASSERT_EQ(figures.size(), 20240u);
   figures.pop_back();
   ASSERT_TRUE(dir.Write(L"KL_Figs.dat", figures));
-  ExpectFatalStart(L"データファイルの読み込みに失敗しました。\n再インストールして下さい。", L"Error");
+  ExpectFatalStart(FromCp932(horlin::kMsgDataRead), L"Error");
 }
 
 // ---- menu commands ----
@@ -399,7 +407,7 @@ TEST_F(Settings, SaveFailureShowsBoxAndKeepsOldByte) {
   const bool shown = WaitMessageBox(clock->Pid(), 5000, &box);
   CloseHandle(held);
   ASSERT_TRUE(shown) << "no save failure box";
-  EXPECT_EQ(Utf8(box.text), Utf8(L"環境の保存に失敗しました。"));
+  EXPECT_EQ(Utf8(box.text), Utf8(FromCp932(horlin::kMsgEnvSave)));
   EXPECT_EQ(Utf8(box.caption), "Horlin Project / Horlin Version 1.0");
   EXPECT_EQ(box.owner, nullptr) << "the window is gone; the box must have no owner";
   ASSERT_TRUE(CloseMessageBox(box.box));
@@ -414,7 +422,7 @@ TEST_F(Settings, ReadOnlyFileShowsBoxAndKeepsOldByte) {
   PostMessageW(Window(), WM_CLOSE, 0, 0);
   MessageBoxInfo box;
   ASSERT_TRUE(WaitMessageBox(clock->Pid(), 5000, &box)) << "no save failure box";
-  EXPECT_EQ(Utf8(box.text), Utf8(L"環境の保存に失敗しました。"));
+  EXPECT_EQ(Utf8(box.text), Utf8(FromCp932(horlin::kMsgEnvSave)));
   ASSERT_TRUE(CloseMessageBox(box.box));
   ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
   ExpectSettings({0x02});
@@ -560,7 +568,8 @@ TEST_F(Scale, FollowsAScaleChangeInPlaceWithoutTakingTheActivation) {
     const LONG shown = probe.ShowWindowCount();
     // The clock keeps to its corner and ignores the suggested rectangle.
     DWORD_PTR result = 1;
-    EXPECT_TRUE(SendMessageTimeoutW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG, 10000, &result));
+    EXPECT_TRUE(
+        SendMessageTimeoutW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG, 10000, &result));
     ASSERT_TRUE(face.SetDpi(dpi));
     ExpectPlaced(3);
     ExpectFace(3);

@@ -1,8 +1,8 @@
 // Each guarded step of the clock body turns a failed allocation into its own
 // message. This program replaces the global allocation functions so that a
 // chosen allocation, on the test's own thread, runs out of memory.
+#include "Messages.h"
 #include "clock_test_support.h"
-#include "expected_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +36,10 @@ TEST_F(ClockFolder, EachFailedAllocationShowsItsStepsMessage) {
     int nth;
     const char* text;
   } cases[] = {
-      {"skin", sizeof(ZEMADisplayFCDIB), 1, expected::kMsgSkinLoad},
-      {"strip", sizeof(ZEMADisplayFCDIB), 2, expected::kMsgStripCreate},
-      {"figure buffer", kFigureBytes, 1, expected::kMsgMemory},
-      {"figure sheet", sizeof(ZEMADisplayFCDIB), 3, expected::kMsgObjectCreate},
+      {"skin", sizeof(ZEMADisplayFCDIB), 1, horlin::kMsgSkinLoad},
+      {"strip", sizeof(ZEMADisplayFCDIB), 2, horlin::kMsgStripCreate},
+      {"figure buffer", kFigureBytes, 1, horlin::kMsgMemory},
+      {"figure sheet", sizeof(ZEMADisplayFCDIB), 3, horlin::kMsgObjectCreate},
   };
   for (const auto& c : cases) {
     testing_support::BoxCapture boxes;

@@ -1,5 +1,6 @@
 // The clock body on both platforms: face geometry, time values, composition of
 // the strip against a plain reference, the outline, and every load failure.
+#include "Messages.h"
 #include "clock_test_support.h"
 #include "expected_texts.h"
 
@@ -14,10 +15,45 @@ using clock_test::ClockFolder;
 using testing_support::BoxCapture;
 namespace fs = std::filesystem;
 
-// The library's Japanese text for a file that cannot be opened.
-const char kLibraryFileOpen[] =
-    "\x83\x74\x83\x40\x83\x43\x83\x8b\x83\x49\x81\x5b\x83\x76\x83\x93\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc"
-    "\x82\xb5\x82\xbd\x81\x42";
+// The library's Japanese text for a file that cannot be opened, from the
+// library's own table.
+std::string LibraryFileOpenText() {
+  char missing[] = "no such file.bmp";
+  ZEMADisplayFCDIB image(LibraryVersion, nullptr, nullptr, missing, 3, LANGUAGE_JAPANESE);
+  EXPECT_EQ(image.ErrorCode, ERR_FILE_OPEN);
+  return image.GetErrorMessage();
+}
+
+// The one place the clock's texts are pinned as code page 932 bytes.
+TEST(Texts, AreStoredAsCodePage932) {
+  const struct {
+    const char* stored;
+    const char* pinned;
+  } texts[] = {
+      {horlin::kMsgSkinLoad, expected::kMsgSkinLoad},
+      {horlin::kMsgStripCreate, expected::kMsgStripCreate},
+      {horlin::kMsgMemory, expected::kMsgMemory},
+      {horlin::kMsgDataOpen, expected::kMsgDataOpen},
+      {horlin::kMsgDataRead, expected::kMsgDataRead},
+      {horlin::kMsgObjectCreate, expected::kMsgObjectCreate},
+      {horlin::kMsgWindowCreate, expected::kMsgWindowCreate},
+      {horlin::kMsgClockCreate, expected::kMsgClockCreate},
+      {horlin::kMsgMenuCreate, expected::kMsgMenuCreate},
+      {horlin::kMsgMenuBuild, expected::kMsgMenuBuild},
+      {horlin::kMsgTimer, expected::kMsgTimer},
+      {horlin::kMsgMenuRefresh, expected::kMsgMenuRefresh},
+      {horlin::kMsgEnvChange, expected::kMsgEnvChange},
+      {horlin::kMsgEnvSave, expected::kMsgEnvSave},
+      {horlin::kMenuLeftTop, expected::kMenuLeftTop},
+      {horlin::kMenuRightTop, expected::kMenuRightTop},
+      {horlin::kMenuLeftBottom, expected::kMenuLeftBottom},
+      {horlin::kMenuRightBottom, expected::kMenuRightBottom},
+      {horlin::kMenuTopmost, expected::kMenuTopmost},
+      {horlin::kMenuAbout, expected::kMenuAbout},
+      {horlin::kMenuExit, expected::kMenuExit},
+  };
+  for (const auto& t : texts) EXPECT_STREQ(t.stored, t.pinned);
+}
 
 bool Inside(POINT p, SIZE s, int x, int y) { return x >= p.x && x < p.x + s.cx && y >= p.y && y < p.y + s.cy; }
 
@@ -152,7 +188,7 @@ TEST_F(ClockFolder, MissingSkinShowsOnlyTheLibraryMessage) {
   DeleteObject(shape);
   std::vector<testing_support::ShownBox> shown = boxes.Boxes();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, kLibraryFileOpen);
+  EXPECT_EQ(shown[0].text, LibraryFileOpenText());
   EXPECT_EQ(clock.Strip, nullptr);
   EXPECT_EQ(clock.Figures, nullptr);
 }
@@ -163,9 +199,9 @@ TEST_F(ClockFolder, FigureFileFailuresShowTheirMessages) {
     long size;  // -1: no file
     const char* text;
   } cases[] = {
-      {"missing", -1, expected::kMsgDataOpen},
-      {"one byte short", 20239, expected::kMsgDataRead},
-      {"empty", 0, expected::kMsgDataRead},
+      {"missing", -1, horlin::kMsgDataOpen},
+      {"one byte short", 20239, horlin::kMsgDataRead},
+      {"empty", 0, horlin::kMsgDataRead},
   };
   for (const auto& c : cases) {
     fs::remove("KL_Figs.dat");

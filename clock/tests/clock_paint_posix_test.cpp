@@ -1,7 +1,6 @@
 // Painting at fixed local times into a surface standing for the window, and
 // the clock body's use of the window handle and files, through the stand-in.
 #include "clock_test_support.h"
-#include "expected_texts.h"
 
 #include <winshim.h>
 

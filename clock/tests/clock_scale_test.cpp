@@ -130,8 +130,8 @@ TEST_F(ScaledClock, ComposesFromTheSmallestSizeThatSuitsAndAveragesTheRest) {
     std::vector<int> sizes;  // larger artwork in the folder
     int used;                // the size the strip is composed from
   } cases[] = {
-      {120, {2}, 2},     {144, {}, 1},     {144, {2, 3}, 2}, {192, {}, 1},
-      {192, {2, 3}, 2},  {240, {2, 3}, 3}, {288, {3}, 3},    {288, {2}, 2},
+      {120, {2}, 2},    {144, {}, 1},     {144, {2, 3}, 2}, {192, {}, 1},
+      {192, {2, 3}, 2}, {240, {2, 3}, 3}, {288, {3}, 3},    {288, {2}, 2},
   };
   for (const Case& c : cases) {
     for (int k = 2; k <= kMaxArtScale; ++k) {

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "MakeMenu.h"
+#include "Messages.h"
 #include "Settings.h"
+#include "WideText.h"
 #include "Window.h"
 #include "test_support.h"
 
@@ -133,19 +135,19 @@ TEST_F(Menu, BuildsJapaneseRowsWithIdsAndSeparators) {
   ASSERT_EQ(menu.Build(table, kMenuRows, 1), 1);
   std::vector<Row> rows = ReadMenu(menu.hMenu);
   ASSERT_EQ(rows.size(), 10u);
-  const wchar_t* texts[10] = {L"左上に表示(&1)",
-                              L"右上に表示(&2)",
-                              L"左下に表示(&3)",
-                              L"右下に表示(&4)",
-                              L"",
-                              L"常に手前に表示(&T)",
-                              L"",
-                              L"バージョン情報(&A)",
-                              L"",
-                              L"終了(&X)"};
+  const char* texts[10] = {horlin::kMenuLeftTop,
+                           horlin::kMenuRightTop,
+                           horlin::kMenuLeftBottom,
+                           horlin::kMenuRightBottom,
+                           nullptr,
+                           horlin::kMenuTopmost,
+                           nullptr,
+                           horlin::kMenuAbout,
+                           nullptr,
+                           horlin::kMenuExit};
   const int ids[10] = {0, 1, 2, 3, -1, 5, -1, 7, -1, 9};
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(rows[i].text, texts[i]) << "row " << i;
+    EXPECT_EQ(rows[i].text, horlin::WideFromCp932(texts[i])) << "row " << i;
     EXPECT_EQ(rows[i].separator, ids[i] < 0) << "row " << i;
     EXPECT_EQ(rows[i].checked, i == 1) << "row " << i;
     if (ids[i] >= 0) {
@@ -164,7 +166,7 @@ TEST_F(Menu, AnyOtherLanguageBuildsEnglish) {
   EXPECT_EQ(rows[4].text, L"");
   EXPECT_EQ(rows[5].text, L"&Topmost Display");
   EXPECT_EQ(rows[7].text, L"&About...");
-  EXPECT_EQ(rows[9].text, L"E&xit");
+  EXPECT_EQ(rows[9].text, L"E&xit");  // the English texts are plain ASCII, so they are written out here
   EXPECT_EQ(MenuText(table[1], 2), table[1].TextEnglish);
 }
 
@@ -180,7 +182,7 @@ TEST_F(Menu, RefreshMovesTheCheckMarks) {
   std::vector<Row> rows = ReadMenu(menu.hMenu);
   ASSERT_EQ(rows.size(), 10u);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(rows[i].checked, i == 2 || i == 5) << "row " << i;
-  EXPECT_EQ(rows[2].text, L"左下に表示(&3)");
+  EXPECT_EQ(rows[2].text, horlin::WideFromCp932(horlin::kMenuLeftBottom));
   EXPECT_TRUE(rows[4].separator);
 
   // Twice toggled, the topmost row is unchecked again.
