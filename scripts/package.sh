@@ -42,7 +42,10 @@ for arch in win32 win64; do
   "$prefix-strip" -o "$app/Horlin.exe" "$build/bin/Horlin.exe"
   "$prefix-strip" -o "$app/pixolan.dll" "$build/bin/pixolan.dll"
   "$prefix-strip" -o "$app/horlin-skin.exe" "$build/bin/horlin-skin.exe"
-  cp assets/KL_Face.bmp assets/KL_Figs.dat "$app/"
+  # Each skin's artwork at every size it carries (1x, and 2x to 4x for
+  # displays at higher scales).
+  art=(KL_Face.bmp KL_Figs.dat KL_Face@2x.bmp KL_Figs@2x.dat KL_Face@3x.bmp KL_Figs@3x.dat KL_Face@4x.bmp KL_Figs@4x.dat)
+  for f in "${art[@]}"; do cp "assets/$f" "$app/"; done
   # The skins, the clock's own among them as "default" to switch back to; the
   # installer takes the same list.
   nsh="$stage/skins-$arch.nsh"
@@ -51,7 +54,7 @@ for arch in win32 win64; do
     from=assets/skins/$skin
     [ "$skin" = default ] && from=assets
     mkdir -p "$app/skins/$skin"
-    cp "$from/KL_Face.bmp" "$from/KL_Figs.dat" "$from/preview.png" "$app/skins/$skin/"
+    for f in "${art[@]}" preview.png; do cp "$from/$f" "$app/skins/$skin/"; done
     echo "!insertmacro SKIN $skin" >>"$nsh"
   done
   crlf clock/package/README.txt "$app/README.txt"

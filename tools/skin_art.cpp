@@ -196,8 +196,8 @@ std::vector<Rgb> PictureFace(const Picture& picture, int k) {
   ZEMADisplayFCDIB source(LibraryVersion, nullptr, nullptr, static_cast<unsigned>(picture.w),
                           static_cast<unsigned>(picture.h), 3, 3780, 3780, LANGUAGE_ENGLISH);
   const int w = kFaceWidth * k, h = kFaceHeight * k;
-  ZEMADisplayFCDIB face(LibraryVersion, nullptr, nullptr, static_cast<unsigned>(w), static_cast<unsigned>(h), 3,
-                        3780, 3780, LANGUAGE_ENGLISH);
+  ZEMADisplayFCDIB face(LibraryVersion, nullptr, nullptr, static_cast<unsigned>(w), static_cast<unsigned>(h), 3, 3780,
+                        3780, LANGUAGE_ENGLISH);
   if (source.ErrorCode != ERR_NONE || face.ErrorCode != ERR_NONE)
     throw std::runtime_error(std::string("cannot hold the face picture: ") +
                              (source.ErrorCode != ERR_NONE ? source : face).GetErrorMessage());
@@ -260,8 +260,7 @@ std::vector<uint8_t> MakeFigureSheet(Font& font, const SkinLook& look, int k, st
 
   // Small digits for the date: ~19 px tall at 1x.
   DrawFitted(sheet, k, Scaled(AtSize(Style{25, 104, 72, 1260, true}, k), look.digitWeight, look.digitSize),
-             "small digits", notes,
-             [&](Sheet& s, const Style& st) { DrawDigits(font, s, 11, st, "small digits"); });
+             "small digits", notes, [&](Sheet& s, const Style& st) { DrawDigits(font, s, 11, st, "small digits"); });
 
   // Month/day separator: a slash, centred in its cell.
   DrawFitted(sheet, k, AtSize(Style{21, 112, 64, 1024, true}, k), "month/day separator", notes,
@@ -295,8 +294,8 @@ std::vector<Rgb> MakeSkinPixels(const SkinLook& look, const Picture* picture, in
   } else {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
-        const Rgb16 c = look.face == SkinLook::Face::Panel ? PanelPixel(x, y, k)
-                                                           : Lerp16(look.faceTop, look.faceBottom, y, h - 1);
+        const Rgb16 c =
+            look.face == SkinLook::Face::Panel ? PanelPixel(x, y, k) : Lerp16(look.faceTop, look.faceBottom, y, h - 1);
         img[static_cast<size_t>(y) * w + x] = {Dither16(c.r, x, y), Dither16(c.g, x, y), Dither16(c.b, x, y)};
       }
   }

@@ -56,7 +56,10 @@ Picture DecodeBmp(const std::vector<uint8_t>& b, const std::string& name) {
     colours = U32(b, 46);
   }
   if (compression == kRle8 || compression == kRle4 || compression == kJpeg || compression == kPng)
-    throw bad("is compressed (" + std::string(compression == kJpeg ? "JPEG" : compression == kPng ? "PNG" : "RLE") +
+    throw bad("is compressed (" +
+              std::string(compression == kJpeg  ? "JPEG"
+                          : compression == kPng ? "PNG"
+                                                : "RLE") +
               "); save it uncompressed or as PNG");
   if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
     throw bad("has an unknown compression " + std::to_string(compression));

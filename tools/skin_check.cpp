@@ -74,7 +74,8 @@ FigureSheet Decode(const std::vector<char>& bytes, const ArtSize& size) {
   s.v.resize(static_cast<size_t>(s.w) * s.h);
   const int rowBytes = s.w / 2;
   for (int y = 0; y < s.h; ++y) {
-    const auto* row = reinterpret_cast<const unsigned char*>(bytes.data()) + static_cast<size_t>(s.h - 1 - y) * rowBytes;
+    const auto* row =
+        reinterpret_cast<const unsigned char*>(bytes.data()) + static_cast<size_t>(s.h - 1 - y) * rowBytes;
     for (int x = 0; x < s.w; ++x) s.v[static_cast<size_t>(y) * s.w + x] = x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4;
   }
   return s;
@@ -111,8 +112,9 @@ void CheckFigures(const FigureSheet& sheet, const ArtSize& size, std::vector<Ski
         firstY = y;
       }
   if (outside > 0)
-    out.push_back({true, size.figures + ": " + std::to_string(outside) + " pixels of ink lie outside every figure cell (" +
-                             "the first at (" + std::to_string(firstX) + ", " + std::to_string(firstY) +
+    out.push_back({true, size.figures + ": " + std::to_string(outside) +
+                             " pixels of ink lie outside every figure cell (" + "the first at (" +
+                             std::to_string(firstX) + ", " + std::to_string(firstY) +
                              ")); the clock never shows them, so a glyph is out of place or too large for its cell"});
 }
 
@@ -261,7 +263,8 @@ std::vector<SkinFinding> CheckSkin(const std::string& dir) {
   CheckSize(dir, ArtSize(1), out);
   for (int k = 2; k <= kMaxArtScale; ++k) {
     const ArtSize size(k);
-    const bool face = std::ifstream(Join(dir, size.face)).good(), figures = std::ifstream(Join(dir, size.figures)).good();
+    const bool face = std::ifstream(Join(dir, size.face)).good(),
+               figures = std::ifstream(Join(dir, size.figures)).good();
     if (!face && !figures) continue;  // the skin does not carry this size
     if (face != figures) {
       out.push_back({true, (face ? size.face : size.figures) + " is there but " + (face ? size.figures : size.face) +

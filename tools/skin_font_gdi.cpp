@@ -183,8 +183,8 @@ class GdiFont : public Font {
           g.At(x, y) = static_cast<uint8_t>((std::min<int>(levels[y * pitch + x], 64) * 255 + 32) / 64);
       int padX = 0, padY = 0;
       g = Grow(Grow(g, st.emboldenX, true, &padX), st.emboldenY, false, &padY);
-      pieces.push_back(Piece{g, static_cast<int>((pen + 32) >> 6) + gm.gmptGlyphOrigin.x - padX,
-                             gm.gmptGlyphOrigin.y + padY});
+      pieces.push_back(
+          Piece{g, static_cast<int>((pen + 32) >> 6) + gm.gmptGlyphOrigin.x - padX, gm.gmptGlyphOrigin.y + padY});
       // Emboldened text needs its advance widened too, or neighbours collide.
       pen += 64L * gm.gmCellIncX + st.emboldenX;
     }

@@ -1,8 +1,8 @@
 // Pictures on Windows, through the Windows Imaging Component: every format
 // the system decodes (PNG, JPEG, GIF, TIFF, BMP of any header version) in,
 // PNG out.
-#include <windows.h>
 #include <wincodec.h>
+#include <windows.h>
 
 #include <stdexcept>
 
@@ -114,16 +114,16 @@ void WritePng(const std::string& path, int w, int h, const std::vector<unsigned 
   Ref<IWICBitmapFrameEncode> frame;
   Ref<IPropertyBag2> options;
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-  const bool ok =
-      SUCCEEDED(wic->CreateStream(stream.Out())) &&
-      SUCCEEDED(stream->InitializeFromFilename(wide.c_str(), GENERIC_WRITE)) &&
-      SUCCEEDED(wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out())) &&
-      SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
-      SUCCEEDED(encoder->CreateNewFrame(frame.Out(), options.Out())) && SUCCEEDED(frame->Initialize(options.Get())) &&
-      SUCCEEDED(frame->SetSize(static_cast<UINT>(w), static_cast<UINT>(h))) &&
-      SUCCEEDED(frame->SetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) &&
-      SUCCEEDED(frame->WritePixels(static_cast<UINT>(h), static_cast<UINT>(w) * 3, static_cast<UINT>(bgr.size()),
-                                   bgr.data())) &&
-      SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+  const bool ok = SUCCEEDED(wic->CreateStream(stream.Out())) &&
+                  SUCCEEDED(stream->InitializeFromFilename(wide.c_str(), GENERIC_WRITE)) &&
+                  SUCCEEDED(wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out())) &&
+                  SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+                  SUCCEEDED(encoder->CreateNewFrame(frame.Out(), options.Out())) &&
+                  SUCCEEDED(frame->Initialize(options.Get())) &&
+                  SUCCEEDED(frame->SetSize(static_cast<UINT>(w), static_cast<UINT>(h))) &&
+                  SUCCEEDED(frame->SetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) &&
+                  SUCCEEDED(frame->WritePixels(static_cast<UINT>(h), static_cast<UINT>(w) * 3,
+                                               static_cast<UINT>(bgr.size()), bgr.data())) &&
+                  SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
   if (!ok) throw std::runtime_error("cannot write " + path);
 }

@@ -30,8 +30,9 @@ void RequireReadable() {
   ZEMADisplayFCDIB face(LibraryVersion, nullptr, nullptr, name, 3, LANGUAGE_ENGLISH);
   std::ifstream figures(kFigures, std::ios::binary | std::ios::ate);
   if (face.ErrorCode != ERR_NONE || !figures || figures.tellg() < static_cast<std::streamoff>(kFigureBytes))
-    throw std::runtime_error("cannot read the skin's KL_Face.bmp and KL_Figs.dat as the clock does; "
-                             "horlin-skin check says why");
+    throw std::runtime_error(
+        "cannot read the skin's KL_Face.bmp and KL_Figs.dat as the clock does; "
+        "horlin-skin check says why");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The wide command line as UTF-8, and UTF-8 for the console's output too.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "skin_system.h"
 

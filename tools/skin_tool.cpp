@@ -229,7 +229,8 @@ int Make(const std::vector<std::string>& args) {
       return Usage();
     }
   }
-  if (!faceImage.empty() && !faceBmp.empty()) return Fail("give the face picture with --face-image or --face-bmp, not both");
+  if (!faceImage.empty() && !faceBmp.empty())
+    return Fail("give the face picture with --face-image or --face-bmp, not both");
 
   std::vector<std::string> notes;
   std::vector<SkinFinding> findings;

@@ -38,13 +38,13 @@ struct Le {
 std::vector<uint8_t> V5Bmp() {
   Le f;
   const uint32_t pixels = 14 + 124, size = pixels + kW * kH * 4;
-  f.U16(0x4D42), f.U32(size), f.U32(0), f.U32(pixels);          // file header
-  f.U32(124), f.U32(kW), f.U32(static_cast<uint32_t>(-kH));    // size, width, height (top row first)
-  f.U16(1), f.U16(32), f.U32(3), f.U32(kW * kH * 4);            // planes, bits, BI_BITFIELDS, image size
-  f.U32(2835), f.U32(2835), f.U32(0), f.U32(0);                 // resolution, colours
+  f.U16(0x4D42), f.U32(size), f.U32(0), f.U32(pixels);                         // file header
+  f.U32(124), f.U32(kW), f.U32(static_cast<uint32_t>(-kH));                    // size, width, height (top row first)
+  f.U16(1), f.U16(32), f.U32(3), f.U32(kW * kH * 4);                           // planes, bits, BI_BITFIELDS, image size
+  f.U32(2835), f.U32(2835), f.U32(0), f.U32(0);                                // resolution, colours
   f.U32(0x00FF0000), f.U32(0x0000FF00), f.U32(0x000000FF), f.U32(0xFF000000);  // red, green, blue, alpha masks
-  f.U32(0x73524742);                                            // 'sRGB'
-  for (int i = 0; i < 9 + 3 + 4; ++i) f.U32(0);                 // endpoints, gammas, intent, profile, reserved
+  f.U32(0x73524742);                                                           // 'sRGB'
+  for (int i = 0; i < 9 + 3 + 4; ++i) f.U32(0);  // endpoints, gammas, intent, profile, reserved
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
       uint8_t r, g, b;
@@ -99,7 +99,8 @@ TEST(FacePicture, PngAndBmpOfEveryHeaderGiveTheSameFaceRows) {
     ASSERT_EQ(png.bgr[i + 2], rgb[i]) << "pixel " << i / 3;
   }
 
-  std::ofstream(dir / "v5.bmp", std::ios::binary).write(reinterpret_cast<const char*>(V5Bmp().data()), 14 + 124 + kW * kH * 4);
+  std::ofstream(dir / "v5.bmp", std::ios::binary)
+      .write(reinterpret_cast<const char*>(V5Bmp().data()), 14 + 124 + kW * kH * 4);
   const std::vector<uint8_t> core = CoreBmp(png.bgr);
   std::ofstream(dir / "core.bmp", std::ios::binary).write(reinterpret_cast<const char*>(core.data()), core.size());
   for (const char* bmp : {"v5.bmp", "core.bmp"}) {
