@@ -1,8 +1,9 @@
 // Pictures on Windows, through the Windows Imaging Component: every format
 // the system decodes (PNG, JPEG, GIF, TIFF, BMP of any header version) in,
 // PNG out.
-#include <wincodec.h>
 #include <windows.h>
+
+#include <wincodec.h>  // after windows.h, which it builds on
 
 #include <stdexcept>
 

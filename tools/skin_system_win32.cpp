@@ -1,6 +1,7 @@
 // The wide command line as UTF-8, and UTF-8 for the console's output too.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>  // after windows.h, which it builds on
 
 #include "skin_system.h"
 

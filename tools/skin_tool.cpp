@@ -175,7 +175,10 @@ std::vector<SkinFinding> WriteSkin(const fs::path& outDir, const SkinFiles& file
       WritePreview(work.u8string(), (work / "preview.png").u8string(), 1);
       names.push_back("preview.png");
     }
-    for (const std::string& name : names) fs::rename(work / name, outDir / name);
+    for (const std::string& name : names) {
+      fs::remove(outDir / name);  // a rename onto an existing file fails on Windows
+      fs::rename(work / name, outDir / name);
+    }
     fs::remove(work);
     return findings;
   } catch (const std::exception&) {
@@ -187,7 +190,7 @@ std::vector<SkinFinding> WriteSkin(const fs::path& outDir, const SkinFiles& file
 
 int Make(const std::vector<std::string>& args) {
   if (args.size() < 3 || args[2].rfind("--", 0) == 0) return Usage();
-  const std::string outDir = args[2];
+  const std::string& outDir = args[2];
   SkinLook look;
   look.font = DefaultFont();
   std::string faceImage, faceBmp;
