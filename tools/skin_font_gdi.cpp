@@ -27,37 +27,43 @@ std::wstring Widen(const std::string& utf8) {
 uint32_t Be16(const std::vector<uint8_t>& b, size_t at) { return at + 2 <= b.size() ? b[at] << 8 | b[at + 1] : 0; }
 uint32_t Be32(const std::vector<uint8_t>& b, size_t at) { return Be16(b, at) << 16 | Be16(b, at + 2); }
 
-// The family name (name ID 1) of the first font in a TrueType or OpenType
-// file or collection, as Windows names it: the US English Windows record,
-// else any Windows record, else the Macintosh one.
-std::wstring FamilyName(const std::vector<uint8_t>& b) {
+// Where the name table of the first font in a TrueType or OpenType file or
+// collection starts; 0 when there is none.
+size_t NameTableAt(const std::vector<uint8_t>& b) {
   size_t font = 0;
   if (Be32(b, 0) == 0x74746366) font = Be32(b, 12);  // 'ttcf': the collection's first font
   const uint32_t tables = Be16(b, font + 4);
-  size_t name = 0;
   for (uint32_t i = 0; i < tables; ++i)
-    if (Be32(b, font + 12 + 16 * i) == 0x6E616D65) name = Be32(b, font + 12 + 16 * i + 8);  // 'name'
-  if (name == 0) return std::wstring();
+    if (Be32(b, font + 12 + 16 * i) == 0x6E616D65) return Be32(b, font + 12 + 16 * i + 8);  // 'name'
+  return 0;
+}
+
+// Every family name (name ID 1) in a name table, in every language: Windows
+// names a family in the user's language where the font has that name. The
+// US English Windows name comes first, then other Windows names, then the
+// Macintosh ones.
+std::vector<std::wstring> FamilyNames(const std::vector<uint8_t>& b, size_t name) {
   const uint32_t count = Be16(b, name + 2), strings = name + Be16(b, name + 4);
-  std::wstring best;
-  int bestRank = 0;
+  std::vector<std::pair<int, std::wstring>> found;
   for (uint32_t i = 0; i < count; ++i) {
     const size_t r = name + 6 + 12 * i;
     const uint32_t platform = Be16(b, r), language = Be16(b, r + 4), id = Be16(b, r + 6);
     const uint32_t length = Be16(b, r + 8), at = strings + Be16(b, r + 10);
-    if (id != 1 || at + length > b.size()) continue;
-    const int rank = platform == 3 ? (language == 0x409 ? 3 : 2) : platform == 1 ? 1 : 0;
-    if (rank <= bestRank) continue;
+    if (id != 1 || at + length > b.size() || (platform != 3 && platform != 1)) continue;
     std::wstring text;
     if (platform == 3) {
       for (uint32_t j = 0; j + 1 < length; j += 2) text += static_cast<wchar_t>(Be16(b, at + j));
     } else {
       for (uint32_t j = 0; j < length; ++j) text += static_cast<wchar_t>(b[at + j]);
     }
-    best = text;
-    bestRank = rank;
+    found.emplace_back(platform == 3 ? (language == 0x409 ? 0 : 1) : 2, text);
   }
-  return best;
+  std::stable_sort(
+      found.begin(), found.end(),
+      [](const std::pair<int, std::wstring>& a, const std::pair<int, std::wstring>& z) { return a.first < z.first; });
+  std::vector<std::wstring> names;
+  for (const auto& f : found) names.push_back(f.second);
+  return names;
 }
 
 // Widens coverage along one axis by `grow` (1/64 px) in all, half on each
@@ -101,7 +107,9 @@ class GdiFont : public Font {
       file_ = Widen(choice.file);
       std::ifstream in(std::filesystem::u8path(choice.file), std::ios::binary);
       const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      family_ = FamilyName(bytes);
+      const size_t table = NameTableAt(bytes);
+      const std::vector<std::wstring> names = table != 0 ? FamilyNames(bytes, table) : std::vector<std::wstring>();
+      if (!names.empty()) family_ = names.front();
       if (family_.empty() || AddFontResourceExW(file_.c_str(), FR_PRIVATE, nullptr) == 0) {
         file_.clear();
         Close();
@@ -113,8 +121,10 @@ class GdiFont : public Font {
       family_ = Widen(choice.family);
       Use(family_, "no font family named \"" + choice.family + "\" is installed");
     } else {
-      // Yu Gothic from Windows 8.1 on, Meiryo from Vista, MS Gothic always.
-      for (const wchar_t* f : {L"Yu Gothic UI", L"Meiryo UI", L"Meiryo", L"MS UI Gothic", L"MS Gothic"}) {
+      // Yu Gothic from Windows 8.1 on, Meiryo from Vista, MS Gothic always;
+      // IPAex Gothic where it is installed (as Wine may find it on its host).
+      for (const wchar_t* f :
+           {L"Yu Gothic UI", L"Meiryo UI", L"Meiryo", L"MS UI Gothic", L"MS Gothic", L"IPAexGothic"}) {
         if (Installed(f)) {
           family_ = f;
           break;
@@ -197,7 +207,8 @@ class GdiFont : public Font {
                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family_.c_str());
   }
 
-  // True when GDI gives this family itself rather than a substitute.
+  // True when GDI gives this family itself rather than a substitute: the
+  // name table of the font it selects names the family, in some language.
   bool Installed(const std::wstring& family) {
     const std::wstring keep = family_;
     family_ = family;
@@ -205,11 +216,15 @@ class GdiFont : public Font {
     family_ = keep;
     if (font == nullptr) return false;
     HGDIOBJ old = SelectObject(dc_, font);
-    wchar_t face[LF_FACESIZE] = {};
-    GetTextFaceW(dc_, LF_FACESIZE, face);
+    constexpr DWORD kNameTag = 0x656D616E;  // 'name', its bytes in file order
+    const DWORD size = GetFontData(dc_, kNameTag, 0, nullptr, 0);
+    std::vector<uint8_t> table(size != GDI_ERROR ? size : 0);
+    if (!table.empty() && GetFontData(dc_, kNameTag, 0, table.data(), size) != size) table.clear();
     SelectObject(dc_, old);
     DeleteObject(font);
-    return lstrcmpiW(face, family.c_str()) == 0;
+    for (const std::wstring& name : table.empty() ? std::vector<std::wstring>() : FamilyNames(table, 0))
+      if (lstrcmpiW(name.c_str(), family.c_str()) == 0) return true;
+    return false;
   }
 
   void Use(const std::wstring& family, const std::string& refused) {
