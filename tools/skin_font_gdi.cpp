@@ -62,6 +62,7 @@ std::vector<std::wstring> FamilyNames(const std::vector<uint8_t>& b, size_t name
       found.begin(), found.end(),
       [](const std::pair<int, std::wstring>& a, const std::pair<int, std::wstring>& z) { return a.first < z.first; });
   std::vector<std::wstring> names;
+  names.reserve(found.size());
   for (const auto& f : found) names.push_back(f.second);
   return names;
 }
