@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@ inline std::filesystem::path PathOf(const std::string& utf8) { return std::files
 class InFolder {
  public:
   explicit InFolder(const std::string& dir) : back_(std::filesystem::current_path()) {
-    std::filesystem::current_path(PathOf(dir));
+    std::error_code ec;
+    std::filesystem::current_path(PathOf(dir), ec);
+    if (ec) throw std::runtime_error("the folder " + dir + " does not exist or cannot be entered");
   }
   ~InFolder() {
     std::error_code ec;

@@ -290,8 +290,8 @@ int main(int argc, char** argv) {
     try {
       const InFolder in(args[2]);
       findings = CheckSkin(".");
-    } catch (const std::exception&) {
-      return Fail("the folder " + args[2] + " does not exist or cannot be entered");
+    } catch (const std::exception& e) {
+      return Fail(e.what());
     }
     return Report(args[2], findings) ? 0 : 1;
   }
