@@ -40,18 +40,15 @@ for arch in win32 win64; do
   for f in "$app.zip" "$app-setup.exe" "$sdk.zip"; do
     [ -s "$packages/$f" ] || fail "$f is missing"
   done
-  # Every skin at every size it comes in.
-  art() { (cd "$1" && ls KL_Face*.bmp KL_Figs*.dat) | sed "s|^|$2/|"; }
+  art=(KL_Face.bmp KL_Figs.dat KL_Face@2x.bmp KL_Figs@2x.dat KL_Face@3x.bmp KL_Figs@3x.dat KL_Face@4x.bmp KL_Figs@4x.dat)
   skins=("$app/skins/")
   for skin in default $(cd "$root/assets/skins" && ls -d */ | tr -d /); do
-    from="$root/assets/skins/$skin"
-    [ "$skin" = default ] && from="$root/assets"
-    mapfile -t files < <(art "$from" "$app/skins/$skin")
-    skins+=("$app/skins/$skin/" "${files[@]}" "$app/skins/$skin/preview.png")
+    skins+=("$app/skins/$skin/" "$app/skins/$skin/preview.png")
+    for f in "${art[@]}"; do skins+=("$app/skins/$skin/$f"); done
   done
-  mapfile -t files < <(art "$root/assets" "$app")
+  for f in "${art[@]}"; do skins+=("$app/$f"); done
   expect_members "$packages/$app.zip" "$app/" "$app/Horlin.exe" "$app/pixolan.dll" "$app/horlin-skin.exe" \
-    "${files[@]}" "$app/README.txt" "$app/LICENSE.txt" "${skins[@]}"
+    "$app/README.txt" "$app/LICENSE.txt" "${skins[@]}"
   expect_members "$packages/$sdk.zip" "$sdk/" "$sdk/README.txt" "$sdk/LICENSE.txt" "$sdk/include/" \
     "$sdk/include/pixolan.h" "$sdk/bin/" "$sdk/bin/pixolan.dll" "$sdk/lib/" "$sdk/lib/libpixolan.dll.a" \
     "$sdk/lib/cmake/" "$sdk/lib/cmake/pixolan/" "$sdk/lib/cmake/pixolan/pixolanConfig.cmake" \
@@ -125,6 +122,15 @@ for arch in win64 win32; do
     (cd "$skin" && WINELOADER="$wine" "$wine" "$work/$app/horlin-skin.exe" check . >/dev/null) ||
       fail "$arch: horlin-skin.exe check refuses $(basename "$skin")"
   done
+  # ... and makes a skin from a font file and a picture, as the README shows.
+  if [ -f /usr/share/fonts/opentype/ipaexfont-gothic/ipaexg.ttf ]; then
+    (cd "$work/$app" && WINELOADER="$wine" "$wine" horlin-skin.exe make myskin \
+        --font 'Z:\usr\share\fonts\opentype\ipaexfont-gothic\ipaexg.ttf' \
+        --face-image 'skins\paper\preview.png' >/dev/null &&
+      WINELOADER="$wine" "$wine" horlin-skin.exe check myskin >/dev/null && [ -f myskin/KL_Figs@4x.dat ]) ||
+      fail "$arch: horlin-skin.exe make does not make a skin from a font file and a picture"
+    rm -rf "$work/$app/myskin"
+  fi
 
   # The installer, silently, for this user only.
   WINELOADER="$wine" "$wine" "$packages/$app-setup.exe" /S || fail "$arch: the installer failed"
@@ -133,9 +139,8 @@ for arch in win64 win32; do
   menu="$(unix_path "$(windows_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")"
   # Wine spells the Startup folder "StartUp"; Windows does not care.
   startup="$(find "$menu" -maxdepth 1 -type d -iname startup | head -n1)"
-  mapfile -t files < <(art "$root/assets" "$dir")
-  installed=("$dir/Horlin.exe" "$dir/pixolan.dll" "$dir/horlin-skin.exe" "${files[@]}"
-             "$dir/README.txt" "$dir/LICENSE.txt" "$dir/Uninstall.exe" "$dir/skins/amber/KL_Face.bmp"
+  installed=("$dir/Horlin.exe" "$dir/pixolan.dll" "$dir/horlin-skin.exe" "$dir/KL_Face.bmp" "$dir/KL_Figs.dat"
+             "$dir/KL_Face@2x.bmp" "$dir/KL_Figs@4x.dat" "$dir/skins/amber/KL_Figs@3x.dat" "$dir/README.txt" "$dir/LICENSE.txt" "$dir/Uninstall.exe" "$dir/skins/amber/KL_Face.bmp"
              "$dir/skins/default/preview.png" "$menu/Horlin.lnk" "${startup:-$menu/Startup}/Horlin.lnk")
   for f in "${installed[@]}"; do [ -f "$f" ] || fail "$arch: the installer did not make $f"; done
   ls "$WINEPREFIX/drive_c/Program Files"*/Horlin >/dev/null 2>&1 && fail "$arch: something went under Program Files"

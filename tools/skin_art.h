@@ -1,11 +1,15 @@
 // Making a skin: the figure sheet rendered from a font, the face and its ink
 // band painted from colours (or taken from a picture), and the program's
-// icon. Integer arithmetic only, so the same look gives the same files.
+// icon. Each artwork size k (1 to 4) is drawn at that size. Integer
+// arithmetic only, so the same look gives the same files.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "skin_font.h"
+#include "skin_picture.h"
 
 struct Rgb {
   int r, g, b;
@@ -34,25 +38,32 @@ struct Bytes {
 // What a skin looks like. Left at their defaults, the fields give the
 // clock's own artwork.
 struct SkinLook {
-  std::string font = "/usr/share/fonts/opentype/ipaexfont-gothic/ipaexg.ttf";
+  FontChoice font;  // the default: IPAex Gothic on Linux, an installed Japanese family on Windows
   enum class Face { Panel, Gradient, Picture } face = Face::Panel;
   Rgb faceTop{}, faceBottom{};  // Gradient: top and bottom row of the face
-  std::string facePicture;      // Picture: a BMP 360 pixels wide, 60 or more high
   enum class Ink { Ramp, Gradient } ink = Ink::Ramp;
   Rgb inkTop{}, inkBottom{};  // Gradient (equal for one colour): glyph tops to feet
   int digitWeight = 100;      // stroke weight of the digits, percent of the default
   int digitSize = 100;        // size of the digits, percent of the default
 };
 
-// The 20,240 bytes of KL_Figs.dat. Glyphs too large for their cells are drawn
-// smaller until they fit; each such step adds a line to `notes`. Throws
-// std::runtime_error with a plain message (a missing glyph names the
-// character and what needs it).
-std::vector<uint8_t> MakeFigureSheet(const SkinLook& look, std::vector<std::string>* notes);
+// The bytes of KL_Figs.dat at size k (KL_Figs@kx.dat). Glyphs too large for
+// their cells are drawn smaller until they fit; each such step adds a line
+// to `notes`. Throws std::runtime_error with a plain message (a missing glyph
+// names the character and what needs it).
+std::vector<uint8_t> MakeFigureSheet(Font& font, const SkinLook& look, int k, std::vector<std::string>* notes);
 
-// The 360 x 120 skin, top row first: the face above, the ink band below.
-// Throws std::runtime_error when the face picture cannot be used.
-std::vector<Rgb> MakeSkinPixels(const SkinLook& look);
+// The part of a w x h picture that becomes the face: the largest rectangle
+// of the face's shape (6:1) around the picture's centre.
+struct FaceCrop {
+  int x, y, w, h;
+};
+FaceCrop CropToFace(int w, int h);
+
+// The 360k x 120k skin, top row first: the face above, the ink band below.
+// A picture face (look.face Picture) is `picture` cropped by CropToFace and
+// brought to the size by the library's area averaging.
+std::vector<Rgb> MakeSkinPixels(const SkinLook& look, const Picture* picture, int k);
 
 // Horlin.ico: the program's icon.
 std::vector<uint8_t> MakeIcon();

@@ -1,84 +1,91 @@
 // The four layouts stacked top to bottom (upper left, upper right, lower left,
-// lower right), 8 pixels apart, at 10:08 on Saturday 5 December with the
-// colon shown; what the window's outline cuts away is mid grey.
+// lower right), 8k pixels apart, at 10:08 on Saturday 5 December with the
+// colon shown; what the window's outline cuts away is mid grey. The clock
+// body composes its strip at the display scale of size k, and the eleven
+// tiles of that time are taken from the strip as its Paint takes them.
 #include "skin_preview.h"
 
-#include <png.h>
-#include <winshim.h>
+#include <windows.h>
 
-#include <cstdio>
+#include <fstream>
+#include <stdexcept>
 #include <vector>
 
 #include "ClockMain.h"
 #include "FaceTables.h"
+#include "pixolan.h"
+#include "skin_picture.h"
+#include "skin_system.h"
 
 namespace {
 
-constexpr DWORD kBackdrop = 0x808080;
+constexpr unsigned char kBackdrop = 0x80;
 constexpr int kGap = 8;
+const char kFace[] = "KL_Face.bmp", kFigures[] = "KL_Figs.dat";
 
-bool SavePng(const std::string& path, int w, int h, const std::vector<unsigned char>& rgb) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool ok = info != nullptr;
-  if (ok && setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, file);
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 9);
-    png_write_info(png, info);
-    for (int y = 0; y < h; ++y) png_write_row(png, rgb.data() + static_cast<size_t>(y) * w * 3);
-    png_write_end(png, nullptr);
-  } else {
-    ok = false;
-  }
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0 && ok;
+// The body shows a message box for 1x files it cannot read; a tool run from
+// a console says why in words instead.
+void RequireReadable() {
+  char name[] = "KL_Face.bmp";
+  ZEMADisplayFCDIB face(LibraryVersion, nullptr, nullptr, name, 3, LANGUAGE_ENGLISH);
+  std::ifstream figures(kFigures, std::ios::binary | std::ios::ate);
+  if (face.ErrorCode != ERR_NONE || !figures || figures.tellg() < static_cast<std::streamoff>(kFigureBytes))
+    throw std::runtime_error(
+        "cannot read the skin's KL_Face.bmp and KL_Figs.dat as the clock does; "
+        "horlin-skin check says why");
 }
 
 }  // namespace
 
-bool WritePreview(const std::string& dir, const std::string& png) {
+void WritePreview(const std::string& dir, const std::string& png, int k) {
   SYSTEMTIME when = {};
   when.wYear = 2026;
   when.wMonth = 12;
   when.wDay = 5;
   when.wDayOfWeek = 6;
   when.wHour = 10;
-  when.wMinute = 8;
-  shim::SetLocalTimeOverride(&when);  // the first half of the second: colon shown
+  when.wMinute = 8;  // the first half of the second: colon shown
 
-  const int w = kFaceWidth, h = kLayoutCount * kFaceHeight + (kLayoutCount - 1) * kGap;
-  std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3, kBackdrop & 0xFF);
-  const std::string face = dir + "/KL_Face.bmp", figures = dir + "/KL_Figs.dat";
-  bool ok = true;
-  for (int layout = 0; layout < kLayoutCount && ok; ++layout) {
-    ClockMain clock(nullptr, nullptr);
-    HRGN shape = nullptr;
-    ok = clock.Create(&shape, face.c_str(), figures.c_str(), layout) == 0;  // else the body has said why
-    if (ok) {
-      HDC surface = shim::CreateSurfaceDC(kFaceWidth, kFaceHeight);
-      clock.Paint(surface);
-      const int top = layout * (kFaceHeight + kGap);
-      for (int y = 0; y < kFaceHeight; ++y)
-        for (int x = 0; x < kFaceWidth; ++x) {
-          const DWORD c = PtInRegion(shape, x, y) ? shim::GetSurfacePixel(surface, x, y) : kBackdrop;
-          unsigned char* p = &rgb[(static_cast<size_t>(top + y) * w + x) * 3];
-          p[0] = (c >> 16) & 0xFF;
-          p[1] = (c >> 8) & 0xFF;
-          p[2] = c & 0xFF;
-        }
-      shim::DeleteSurfaceDC(surface);
+  const int dpi = kBaseDpi * k;
+  const SIZE face = FaceSizeAt(dpi);
+  const int w = face.cx, h = kLayoutCount * face.cy + (kLayoutCount - 1) * kGap * k;
+  std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3, kBackdrop);
+  {
+    const InFolder in(dir);  // the body opens its files by bare name, as the clock does
+    RequireReadable();
+    for (int layout = 0; layout < kLayoutCount; ++layout) {
+      ClockMain clock(nullptr, nullptr);
+      clock.Dpi = dpi;
+      HRGN shape = nullptr;
+      const bool made = clock.Create(&shape, kFace, kFigures, layout) == 0;
+      if (!made || clock.ArtScale != k) {
+        if (shape != nullptr) DeleteObject(shape);
+        if (made)
+          throw std::runtime_error("the skin has no usable " + std::to_string(k) + "x artwork (" +
+                                   ArtFileName(kFace, k) + " and " + ArtFileName(kFigures, k) +
+                                   "); horlin-skin check says why");
+        throw std::runtime_error("the clock body could not compose the skin");
+      }
+      clock.Time.Set(when);
+      const ZEMADisplayFCDIB& strip = *clock.Strip;
+      const LONG stripH = strip.BitmapInfo.bmiHeader.biHeight;
+      const size_t stride = (static_cast<size_t>(strip.BitmapInfo.bmiHeader.biWidth) * 3 + 3) & ~size_t{3};
+      const int top = layout * (face.cy + kGap * k);
+      for (int slot = 0; slot < kSlotCount; ++slot) {
+        const RECT tile = TileRectAt(layout, slot, dpi);
+        const LONG row = face.cy * clock.Time.Value[slot];  // the strip row showing the slot's value
+        for (LONG y = tile.top; y < tile.bottom; ++y)
+          for (LONG x = tile.left; x < tile.right; ++x) {
+            if (!PtInRegion(shape, x, y)) continue;
+            const unsigned char* s = strip.Bits + (stripH - 1 - (row + y)) * stride + 3 * x;
+            unsigned char* p = &rgb[(static_cast<size_t>(top + y) * w + x) * 3];
+            p[0] = s[2];
+            p[1] = s[1];
+            p[2] = s[0];
+          }
+      }
+      DeleteObject(shape);
     }
-    if (shape != nullptr) DeleteObject(shape);
   }
-  shim::SetLocalTimeOverride(nullptr);
-  if (!ok) return false;
-  if (!SavePng(png, w, h, rgb)) {
-    std::fprintf(stderr, "horlin-skin: cannot write %s\n", png.c_str());
-    return false;
-  }
-  return true;
+  WritePng(png, w, h, rgb);
 }

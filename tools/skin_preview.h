@@ -1,10 +1,10 @@
 // The preview of a skin: the face in its four corner layouts at one time,
-// composed and painted by the clock body itself, saved as a PNG.
+// composed by the clock body itself, saved as a PNG.
 #pragma once
 
 #include <string>
 
-// Reads DIR/KL_Face.bmp and DIR/KL_Figs.dat as the clock does and writes the
-// preview to PNG. False after printing why (the clock body's own message
-// when it refuses the skin).
-bool WritePreview(const std::string& dir, const std::string& png);
+// Reads the skin in DIR as the clock does at artwork size k (1 to 4) and
+// writes the preview to a PNG (UTF-8 paths). Throws std::runtime_error with a
+// plain message when the skin cannot be read or the PNG cannot be written.
+void WritePreview(const std::string& dir, const std::string& png, int k);

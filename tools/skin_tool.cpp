@@ -1,38 +1,42 @@
-// horlin-skin: makes and checks skins for the clock.
+// horlin-skin: makes, checks and previews skins for the clock.
 //
-//   horlin-skin make OUTDIR [options]   KL_Face.bmp, KL_Figs.dat and preview.png
+//   horlin-skin make OUTDIR [options]   KL_Face.bmp, KL_Figs.dat, their 2x to 4x
+//                                       sizes and preview.png
 //   horlin-skin check DIR               is this skin one the clock shows correctly?
 //   horlin-skin preview DIR OUT.png     the four layouts of an existing skin
 //
-// make (and preview) need the font renderer and the clock body's painting
-// over the Linux stand-in, so they exist in the Linux build only; check runs
-// on Windows as well.
+// The same options and output on Linux and Windows; only the font renderer
+// and the picture formats come from the system.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "skin_check.h"
-
-#if HORLIN_SKIN_MAKE
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
 
 #include "FaceTables.h"
 #include "pixolan.h"
 #include "skin_art.h"
+#include "skin_check.h"
+#include "skin_picture.h"
 #include "skin_preview.h"
-#endif
+#include "skin_system.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 const char kUsage[] =
     "usage:\n"
-    "  horlin-skin make OUTDIR [options]   writes OUTDIR/KL_Face.bmp, KL_Figs.dat and preview.png\n"
-    "      --font FILE              TrueType or OpenType font with Japanese glyphs (default: IPAex Gothic)\n"
+    "  horlin-skin make OUTDIR [options]   writes OUTDIR/KL_Face.bmp, KL_Figs.dat, the same at 2x, 3x and 4x\n"
+    "                                      (KL_Face@2x.bmp, KL_Figs@2x.dat, ...) and preview.png\n"
+    "      --font FILE              TrueType or OpenType font with Japanese glyphs (default: IPAex Gothic;\n"
+    "                               on Windows an installed Japanese family)\n"
+    "      --font-name NAME         an installed font family, such as \"Yu Gothic UI\" (Windows)\n"
     "      --face COLOUR[,COLOUR]   the face as one colour or a gradient from top to bottom\n"
+    "      --face-image FILE        the face from a picture (PNG or BMP; on Windows also JPEG, GIF, TIFF),\n"
+    "                               cut to the face's 6:1 shape around its centre\n"
     "      --face-bmp FILE          the face from the top 60 rows of a BMP 360 pixels wide\n"
     "      --ink COLOUR[,COLOUR]    the glyphs in one colour or a gradient from their tops to their feet\n"
     "      --digit-weight PERCENT   stroke weight of the digits (default 100)\n"
@@ -40,13 +44,21 @@ const char kUsage[] =
     "      --icon                   also write OUTDIR/Horlin.ico, the program's icon\n"
     "      --no-preview             leave out preview.png\n"
     "    COLOUR is #RRGGBB. Without --face and --ink: the clock's own look.\n"
-    "  horlin-skin check DIR             checks DIR/KL_Face.bmp and DIR/KL_Figs.dat; exit code 0 when the\n"
-    "                                    clock shows the skin correctly\n"
-    "  horlin-skin preview DIR OUT.png   the skin in its four corner layouts\n";
+    "  horlin-skin check DIR             checks DIR/KL_Face.bmp and DIR/KL_Figs.dat and every larger size\n"
+    "                                    there; exit code 0 when the clock shows the skin correctly\n"
+    "  horlin-skin preview DIR OUT.png [--scale K]\n"
+    "                                    the skin in its four corner layouts, at artwork size K (1 to 4)\n";
+
+const char kFace[] = "KL_Face.bmp", kFigures[] = "KL_Figs.dat";
 
 int Usage() {
   std::fputs(kUsage, stderr);
   return 2;
+}
+
+int Fail(const std::string& why) {
+  std::fprintf(stderr, "horlin-skin: %s\n", why.c_str());
+  return 1;
 }
 
 // Prints the findings; true when none is a fault.
@@ -65,8 +77,6 @@ bool Report(const std::string& dir, const std::vector<SkinFinding>& findings) {
   return faults == 0;
 }
 
-#if HORLIN_SKIN_MAKE
-
 bool ParseColour(const std::string& text, Rgb* out) {
   if (text.size() != 7 || text[0] != '#' || text.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
     return false;
@@ -82,24 +92,26 @@ bool ParseColours(const std::string& text, Rgb* first, Rgb* second) {
   return ParseColour(text.substr(0, comma), first) && ParseColour(text.substr(comma + 1), second);
 }
 
-bool ParsePercent(const char* text, int* out) {
+bool ParseNumber(const std::string& text, int low, int high, int* out) {
   char* end = nullptr;
-  const long v = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || v < 25 || v > 400) return false;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end != '\0' || v < low || v > high) return false;
   *out = static_cast<int>(v);
   return true;
 }
 
-void SaveBytes(const std::filesystem::path& path, const std::vector<uint8_t>& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+void SaveBytes(const std::string& name, const std::vector<uint8_t>& data) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + name);
 }
 
 // The skin as a 24-bit BMP, written by the library the clock reads it with.
-void SaveSkin(const std::filesystem::path& path, const std::vector<Rgb>& pixels) {
-  const int w = kFaceWidth, h = static_cast<int>(pixels.size()) / w;
-  ZEMADisplayFCDIB skin(LibraryVersion, nullptr, nullptr, w, h, 3, 3780, 3780, LANGUAGE_ENGLISH);  // 96 dpi
+void SaveSkin(const std::string& name, const std::vector<Rgb>& pixels, int k) {
+  const int w = kFaceWidth * k, h = static_cast<int>(pixels.size()) / w;
+  // 96 dpi at 1x, the larger sizes for displays k times as dense.
+  ZEMADisplayFCDIB skin(LibraryVersion, nullptr, nullptr, static_cast<unsigned>(w), static_cast<unsigned>(h), 3,
+                        3780L * k, 3780L * k, LANGUAGE_ENGLISH);
   const long stride = (w * 3 + 3) & ~3L;
   for (int y = 0; y < h && skin.ErrorCode == ERR_NONE; ++y) {
     unsigned char* row = skin.Bits + (h - 1 - y) * stride;
@@ -110,87 +122,180 @@ void SaveSkin(const std::filesystem::path& path, const std::vector<Rgb>& pixels)
       row[3 * x + 2] = static_cast<unsigned char>(c.r);
     }
   }
-  std::string name = path.string();
-  if (skin.ErrorCode != ERR_NONE || skin.SaveImage(&name[0], 1) != ERR_NONE)
+  std::string file = name;
+  if (skin.ErrorCode != ERR_NONE || skin.SaveImage(&file[0], 1) != ERR_NONE)
     throw std::runtime_error("cannot write " + name + ": " + skin.GetErrorMessage());
 }
 
-int Make(int argc, char** argv) {
-  if (argc < 3) return Usage();
-  const std::filesystem::path outDir = argv[2];
+// What a picture face keeps of the picture, in words.
+std::string CropNote(const std::string& name, int w, int h) {
+  const FaceCrop c = CropToFace(w, h);
+  std::string note = "the face picture " + name + " is " + std::to_string(w) + " x " + std::to_string(h);
+  if (c.w == w && c.h == h) return note + ", the face's shape: nothing cut off";
+  note += "; the face is its middle " + std::to_string(c.w) + " x " + std::to_string(c.h) + ", ";
+  if (c.w < w)
+    return note + std::to_string(c.x) + " columns cut off on the left and " + std::to_string(w - c.w - c.x) +
+           " on the right";
+  return note + std::to_string(c.y) + " rows cut off at the top and " + std::to_string(h - c.h - c.y) +
+         " at the bottom";
+}
+
+// The files of a skin, made in memory before anything is written.
+struct SkinFiles {
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> bytes;
+  std::vector<std::pair<int, std::vector<Rgb>>> faces;  // size k, pixels
+};
+
+// Writes the skin into a new folder inside OUTDIR, checks and previews it
+// there, and only then moves the files into OUTDIR; on a failure nothing of
+// it is left behind, and a folder made for it goes again.
+std::vector<SkinFinding> WriteSkin(const fs::path& outDir, const SkinFiles& files, bool preview) {
+  std::error_code ec;
+  const bool made = !fs::exists(outDir, ec);
+  fs::create_directories(outDir, ec);
+  if (!fs::is_directory(outDir, ec)) throw std::runtime_error("cannot create the folder " + outDir.u8string());
+  const fs::path work = outDir / (".horlin-skin-new-" + std::to_string(std::random_device{}()));
+  try {
+    fs::create_directory(work);
+    std::vector<std::string> names;
+    std::vector<SkinFinding> findings;
+    {
+      const InFolder in(work.u8string());
+      for (const auto& f : files.bytes) {
+        SaveBytes(f.first, f.second);
+        names.push_back(f.first);
+      }
+      for (const auto& f : files.faces) {
+        names.push_back(ArtFileName(kFace, f.first));
+        SaveSkin(names.back(), f.second, f.first);
+      }
+      findings = CheckSkin(".");
+    }
+    if (preview) {
+      WritePreview(work.u8string(), (work / "preview.png").u8string(), 1);
+      names.push_back("preview.png");
+    }
+    for (const std::string& name : names) {
+      fs::remove(outDir / name);  // a rename onto an existing file fails on Windows
+      fs::rename(work / name, outDir / name);
+    }
+    fs::remove(work);
+    return findings;
+  } catch (const std::exception&) {
+    fs::remove_all(work, ec);
+    if (made) fs::remove_all(outDir, ec);
+    throw;
+  }
+}
+
+int Make(const std::vector<std::string>& args) {
+  if (args.size() < 3 || args[2].rfind("--", 0) == 0) return Usage();
+  const std::string& outDir = args[2];
   SkinLook look;
+  look.font = DefaultFont();
+  std::string faceImage, faceBmp;
   bool icon = false, preview = true;
-  for (int i = 3; i < argc; ++i) {
-    const std::string opt = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+  for (size_t i = 3; i < args.size(); ++i) {
+    const std::string& opt = args[i];
     if (opt == "--icon") {
       icon = true;
-    } else if (opt == "--no-preview") {
+      continue;
+    }
+    if (opt == "--no-preview") {
       preview = false;
-    } else if (value == nullptr) {
+      continue;
+    }
+    if (i + 1 >= args.size()) {
       std::fprintf(stderr, "horlin-skin: %s needs a value\n", opt.c_str());
       return Usage();
-    } else if (opt == "--font") {
-      look.font = argv[++i];
+    }
+    const std::string& value = args[++i];
+    if (opt == "--font") {
+      look.font = FontChoice{value, ""};
+    } else if (opt == "--font-name") {
+      look.font = FontChoice{"", value};
     } else if (opt == "--face") {
-      if (!ParseColours(argv[++i], &look.faceTop, &look.faceBottom)) return Usage();
+      if (!ParseColours(value, &look.faceTop, &look.faceBottom)) return Usage();
       look.face = SkinLook::Face::Gradient;
-    } else if (opt == "--face-bmp") {
-      look.facePicture = argv[++i];
+    } else if (opt == "--face-image" || opt == "--face-bmp") {
+      (opt == "--face-bmp" ? faceBmp : faceImage) = value;
       look.face = SkinLook::Face::Picture;
     } else if (opt == "--ink") {
-      if (!ParseColours(argv[++i], &look.inkTop, &look.inkBottom)) return Usage();
+      if (!ParseColours(value, &look.inkTop, &look.inkBottom)) return Usage();
       look.ink = SkinLook::Ink::Gradient;
     } else if (opt == "--digit-weight") {
-      if (!ParsePercent(argv[++i], &look.digitWeight)) return Usage();
+      if (!ParseNumber(value, 25, 400, &look.digitWeight)) return Usage();
     } else if (opt == "--digit-size") {
-      if (!ParsePercent(argv[++i], &look.digitSize)) return Usage();
+      if (!ParseNumber(value, 25, 400, &look.digitSize)) return Usage();
     } else {
       std::fprintf(stderr, "horlin-skin: unknown option %s\n", opt.c_str());
       return Usage();
     }
   }
+  if (!faceImage.empty() && !faceBmp.empty())
+    return Fail("give the face picture with --face-image or --face-bmp, not both");
+
+  std::vector<std::string> notes;
+  std::vector<SkinFinding> findings;
   try {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(look.font, ec))
-      throw std::runtime_error("font file not found: " + look.font +
+    if (!look.font.file.empty() && !fs::is_regular_file(PathOf(look.font.file), ec))
+      throw std::runtime_error("font file not found: " + look.font.file +
                                " (install fonts-ipaexfont-gothic or give one with --font)");
-    std::vector<std::string> notes;
-    const std::vector<uint8_t> sheet = MakeFigureSheet(look, &notes);
-    const std::vector<Rgb> skin = MakeSkinPixels(look);
-    std::filesystem::create_directories(outDir, ec);
-    if (!std::filesystem::is_directory(outDir)) throw std::runtime_error("cannot create the folder " + outDir.string());
-    SaveBytes(outDir / "KL_Figs.dat", sheet);
-    SaveSkin(outDir / "KL_Face.bmp", skin);
-    if (icon) SaveBytes(outDir / "Horlin.ico", MakeIcon());
-    for (const std::string& n : notes) std::printf("note: %s\n", n.c_str());
+    Picture picture;
+    if (!faceImage.empty()) {
+      picture = ReadPicture(faceImage);
+      notes.push_back(CropNote(faceImage, picture.w, picture.h));
+    } else if (!faceBmp.empty()) {
+      picture = ReadFaceBmp(faceBmp);
+    }
+    const std::unique_ptr<Font> font = OpenFont(look.font);
+    SkinFiles files;
+    for (int k = 1; k <= kMaxArtScale; ++k) {
+      files.bytes.emplace_back(ArtFileName(kFigures, k), MakeFigureSheet(*font, look, k, &notes));
+      files.faces.emplace_back(k, MakeSkinPixels(look, &picture, k));
+    }
+    if (icon) files.bytes.emplace_back("Horlin.ico", MakeIcon());
+    findings = WriteSkin(PathOf(outDir), files, preview);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "horlin-skin: %s\n", e.what());
-    return 1;
+    return Fail(e.what());
   }
-  if (preview && !WritePreview(outDir.string(), (outDir / "preview.png").string())) return 1;
-  return Report(outDir.string(), CheckSkin(outDir.string())) ? 0 : 1;
+  for (const std::string& n : notes) std::printf("note: %s\n", n.c_str());
+  return Report(outDir, findings) ? 0 : 1;
 }
 
-#endif
+int Preview(const std::vector<std::string>& args) {
+  int k = 1;
+  if (args.size() == 6 && args[4] == "--scale") {
+    if (!ParseNumber(args[5], 1, kMaxArtScale, &k)) return Usage();
+  } else if (args.size() != 4) {
+    return Usage();
+  }
+  try {
+    WritePreview(args[2], args[3], k);
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  }
+  return 0;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* command = argc > 1 ? argv[1] : "";
-  if (std::strcmp(command, "check") == 0) {
-    if (argc != 3) return Usage();
-    return Report(argv[2], CheckSkin(argv[2])) ? 0 : 1;
+  const std::vector<std::string> args = CommandLine(argc, argv);
+  const std::string command = args.size() > 1 ? args[1] : "";
+  if (command == "check") {
+    if (args.size() != 3) return Usage();
+    std::vector<SkinFinding> findings;
+    try {
+      const InFolder in(args[2]);
+      findings = CheckSkin(".");
+    } catch (const std::exception& e) {
+      return Fail(e.what());
+    }
+    return Report(args[2], findings) ? 0 : 1;
   }
-  if (std::strcmp(command, "make") == 0 || std::strcmp(command, "preview") == 0) {
-#if HORLIN_SKIN_MAKE
-    if (command[0] == 'm') return Make(argc, argv);
-    if (argc != 4) return Usage();
-    return WritePreview(argv[2], argv[3]) ? 0 : 1;
-#else
-    std::fprintf(stderr, "horlin-skin: %s is available in the Linux build only; check works here\n", command);
-    return 2;
-#endif
-  }
+  if (command == "make") return Make(args);
+  if (command == "preview") return Preview(args);
   return Usage();
 }

@@ -130,3 +130,23 @@ TEST_F(SkinCheck, InkNearlyTheFaceColour) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinCheck, LargerSizeByTheSameRulesNamed) {
+  for (const char* f : {"KL_Face@2x.bmp", "KL_Figs@2x.dat"})
+    fs::copy_file(fs::path(HORLIN_SOURCE_DIR) / "assets" / f, dir_ / f, fs::copy_options::overwrite_existing);
+  EXPECT_TRUE(CheckSkin(dir_.string()).empty());
+
+  std::vector<char> sheet = ReadBytes(dir_ / "KL_Figs@2x.dat");
+  sheet.pop_back();
+  WriteBytes(dir_ / "KL_Figs@2x.dat", sheet);
+  EXPECT_NE(OnlyFault().find("KL_Figs@2x.dat has 80,959 bytes; the clock needs 80,960 (88 rows of 920 bytes)"),
+            std::string::npos);
+
+  // A size counts only with both of its files.
+  fs::remove(dir_ / "KL_Face@2x.bmp");
+  EXPECT_NE(OnlyFault().find("KL_Figs@2x.dat is there but KL_Face@2x.bmp is not"), std::string::npos);
+}
+
+}  // namespace

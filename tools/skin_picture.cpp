@@ -1,0 +1,34 @@
+// The --face-bmp picture: read by the library exactly as the clock reads its
+// skin, so a file that passes here is one the clock could read too.
+#include <algorithm>
+#include <stdexcept>
+
+#include "FaceTables.h"
+#include "pixolan.h"
+#include "skin_picture.h"
+
+Picture ReadFaceBmp(const std::string& path) {
+  std::string name = path;
+  ZEMADisplayFCDIB picture(LibraryVersion, nullptr, nullptr, &name[0], 3, LANGUAGE_ENGLISH);
+  if (picture.ErrorCode != ERR_NONE) {
+    std::string why = picture.GetErrorMessage();
+    std::replace(why.begin(), why.end(), '\n', ' ');
+    throw std::runtime_error("cannot use the face picture " + path + ": " + why +
+                             " (an uncompressed Windows BMP is needed; --face-image reads other pictures)");
+  }
+  const LONG w = picture.BitmapInfo.bmiHeader.biWidth, h = picture.BitmapInfo.bmiHeader.biHeight;
+  if (w != kFaceWidth || h < kFaceHeight)
+    throw std::runtime_error("the face picture " + path + " is " + std::to_string(w) + " x " + std::to_string(h) +
+                             "; it must be " + std::to_string(kFaceWidth) + " pixels wide and at least " +
+                             std::to_string(kFaceHeight) + " high (its top " + std::to_string(kFaceHeight) +
+                             " rows are the face)");
+  const long stride = (w * 3 + 3) & ~3L;
+  Picture face;
+  face.w = kFaceWidth;
+  face.h = kFaceHeight;
+  for (int y = 0; y < kFaceHeight; ++y) {
+    const unsigned char* row = picture.Bits + (h - 1 - y) * stride;
+    face.bgr.insert(face.bgr.end(), row, row + 3 * kFaceWidth);
+  }
+  return face;
+}
