@@ -58,7 +58,8 @@ fi
 if [ "$manifest" = 1 ]; then
   grep -qF '1 24 /* RT_MANIFEST */' <<<"$resources" || fail "has no application manifest"
   grep -qF 'requestedExecutionLevel level=""asInvoker""' <<<"$resources" || fail "manifest does not run asInvoker"
-  grep -qiF 'dpiAware' <<<"$resources" && fail "manifest declares DPI awareness"
+  # The program draws at its monitor's scale itself, so the system must not stretch it.
+  grep -qF 'PerMonitorV2' <<<"$resources" || fail "manifest does not declare per-monitor (v2) DPI awareness"
 fi
 for dll in $(awk '/DLL Name:/ {print $3}' <<<"$dump"); do
   case "$(tr 'A-Z' 'a-z' <<<"$dll")" in
