@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -35,9 +36,10 @@ void RequireReadable() {
         "horlin-skin check says why");
 }
 
-}  // namespace
-
-void WritePreview(const std::string& dir, const std::string& png, int k) {
+// One column: the four layouts at a DPI, into an RGB picture `w` wide from
+// column `left`. requiredArt: the artwork size the clock must compose from
+// (0: whichever it picks).
+void DrawColumn(int dpi, int requiredArt, std::vector<unsigned char>& rgb, int w, int left) {
   SYSTEMTIME when = {};
   when.wYear = 2026;
   when.wMonth = 12;
@@ -46,45 +48,73 @@ void WritePreview(const std::string& dir, const std::string& png, int k) {
   when.wHour = 10;
   when.wMinute = 8;  // the first half of the second: colon shown
 
-  const int dpi = kBaseDpi * k;
   const SIZE face = FaceSizeAt(dpi);
-  const int w = face.cx, h = kLayoutCount * face.cy + (kLayoutCount - 1) * kGap * k;
+  const int gap = ScaleToDpi(kGap, dpi);
+  for (int layout = 0; layout < kLayoutCount; ++layout) {
+    ClockMain clock(nullptr, nullptr);
+    clock.Dpi = dpi;
+    HRGN shape = nullptr;
+    const bool made = clock.Create(&shape, kFace, kFigures, layout) == 0;
+    if (!made || (requiredArt != 0 && clock.ArtScale != requiredArt)) {
+      if (shape != nullptr) DeleteObject(shape);
+      if (made)
+        throw std::runtime_error("the skin has no usable " + std::to_string(requiredArt) + "x artwork (" +
+                                 ArtFileName(kFace, requiredArt) + " and " + ArtFileName(kFigures, requiredArt) +
+                                 "); horlin-skin check says why");
+      throw std::runtime_error("the clock body could not compose the skin");
+    }
+    clock.Time.Set(when);
+    const ZEMADisplayFCDIB& strip = *clock.Strip;
+    const LONG stripH = strip.BitmapInfo.bmiHeader.biHeight;
+    const size_t stride = (static_cast<size_t>(strip.BitmapInfo.bmiHeader.biWidth) * 3 + 3) & ~size_t{3};
+    const int top = layout * (face.cy + gap);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      const RECT tile = TileRectAt(layout, slot, dpi);
+      const LONG row = face.cy * clock.Time.Value[slot];  // the strip row showing the slot's value
+      for (LONG y = tile.top; y < tile.bottom; ++y)
+        for (LONG x = tile.left; x < tile.right; ++x) {
+          if (!PtInRegion(shape, x, y)) continue;
+          const unsigned char* s = strip.Bits + (stripH - 1 - (row + y)) * stride + 3 * x;
+          unsigned char* p = &rgb[(static_cast<size_t>(top + y) * w + left + x) * 3];
+          p[0] = s[2];
+          p[1] = s[1];
+          p[2] = s[0];
+        }
+    }
+    DeleteObject(shape);
+  }
+}
+
+int ColumnHeight(int dpi) { return kLayoutCount * FaceSizeAt(dpi).cy + (kLayoutCount - 1) * ScaleToDpi(kGap, dpi); }
+
+}  // namespace
+
+void WritePreview(const std::string& dir, const std::string& png, int k) {
+  const int dpi = kBaseDpi * k;
+  const int w = FaceSizeAt(dpi).cx, h = ColumnHeight(dpi);
   std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3, kBackdrop);
   {
     const InFolder in(dir);  // the body opens its files by bare name, as the clock does
     RequireReadable();
-    for (int layout = 0; layout < kLayoutCount; ++layout) {
-      ClockMain clock(nullptr, nullptr);
-      clock.Dpi = dpi;
-      HRGN shape = nullptr;
-      const bool made = clock.Create(&shape, kFace, kFigures, layout) == 0;
-      if (!made || clock.ArtScale != k) {
-        if (shape != nullptr) DeleteObject(shape);
-        if (made)
-          throw std::runtime_error("the skin has no usable " + std::to_string(k) + "x artwork (" +
-                                   ArtFileName(kFace, k) + " and " + ArtFileName(kFigures, k) +
-                                   "); horlin-skin check says why");
-        throw std::runtime_error("the clock body could not compose the skin");
-      }
-      clock.Time.Set(when);
-      const ZEMADisplayFCDIB& strip = *clock.Strip;
-      const LONG stripH = strip.BitmapInfo.bmiHeader.biHeight;
-      const size_t stride = (static_cast<size_t>(strip.BitmapInfo.bmiHeader.biWidth) * 3 + 3) & ~size_t{3};
-      const int top = layout * (face.cy + kGap * k);
-      for (int slot = 0; slot < kSlotCount; ++slot) {
-        const RECT tile = TileRectAt(layout, slot, dpi);
-        const LONG row = face.cy * clock.Time.Value[slot];  // the strip row showing the slot's value
-        for (LONG y = tile.top; y < tile.bottom; ++y)
-          for (LONG x = tile.left; x < tile.right; ++x) {
-            if (!PtInRegion(shape, x, y)) continue;
-            const unsigned char* s = strip.Bits + (stripH - 1 - (row + y)) * stride + 3 * x;
-            unsigned char* p = &rgb[(static_cast<size_t>(top + y) * w + x) * 3];
-            p[0] = s[2];
-            p[1] = s[1];
-            p[2] = s[0];
-          }
-      }
-      DeleteObject(shape);
+    DrawColumn(dpi, k, rgb, w, 0);
+  }
+  WritePng(png, w, h, rgb);
+}
+
+void WritePreviewAtDpis(const std::string& dir, const std::string& png, const std::vector<int>& dpis) {
+  int w = 0, h = 0;
+  for (int dpi : dpis) {
+    w += FaceSizeAt(dpi).cx + (w > 0 ? kGap : 0);
+    h = std::max(h, ColumnHeight(dpi));
+  }
+  std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3, kBackdrop);
+  {
+    const InFolder in(dir);
+    RequireReadable();
+    int left = 0;
+    for (int dpi : dpis) {
+      DrawColumn(dpi, 0, rgb, w, left);
+      left += FaceSizeAt(dpi).cx + kGap;
     }
   }
   WritePng(png, w, h, rgb);

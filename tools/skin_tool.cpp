@@ -7,6 +7,7 @@
 //
 // The same options and output on Linux and Windows; only the font renderer
 // and the picture formats come from the system.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -46,8 +47,10 @@ const char kUsage[] =
     "    COLOUR is #RRGGBB. Without --face and --ink: the clock's own look.\n"
     "  horlin-skin check DIR             checks DIR/KL_Face.bmp and DIR/KL_Figs.dat and every larger size\n"
     "                                    there; exit code 0 when the clock shows the skin correctly\n"
-    "  horlin-skin preview DIR OUT.png [--scale K]\n"
-    "                                    the skin in its four corner layouts, at artwork size K (1 to 4)\n";
+    "  horlin-skin preview DIR OUT.png [--scale K | --dpi DPI[,DPI...]]\n"
+    "                                    the skin in its four corner layouts, at artwork size K (1 to 4), or\n"
+    "                                    as the clock shows it on displays of those DPIs (96 is 100 %),\n"
+    "                                    side by side\n";
 
 const char kFace[] = "KL_Face.bmp", kFigures[] = "KL_Figs.dat";
 
@@ -266,13 +269,25 @@ int Make(const std::vector<std::string>& args) {
 
 int Preview(const std::vector<std::string>& args) {
   int k = 1;
+  std::vector<int> dpis;
   if (args.size() == 6 && args[4] == "--scale") {
     if (!ParseNumber(args[5], 1, kMaxArtScale, &k)) return Usage();
+  } else if (args.size() == 6 && args[4] == "--dpi") {
+    for (size_t at = 0; at <= args[5].size();) {
+      const size_t comma = std::min(args[5].find(',', at), args[5].size());
+      int dpi = 0;
+      if (!ParseNumber(args[5].substr(at, comma - at), 48, 4 * kBaseDpi, &dpi)) return Usage();
+      dpis.push_back(dpi);
+      at = comma + 1;
+    }
   } else if (args.size() != 4) {
     return Usage();
   }
   try {
-    WritePreview(args[2], args[3], k);
+    if (dpis.empty())
+      WritePreview(args[2], args[3], k);
+    else
+      WritePreviewAtDpis(args[2], args[3], dpis);
   } catch (const std::exception& e) {
     return Fail(e.what());
   }
