@@ -123,16 +123,7 @@ void CheckContrast(const Face& face, const FigureSheet& sheet, const ArtSize& si
   const long faceHeight = static_cast<long>(kFaceHeight) * size.k;
   // The figures each slot shows, in script order.
   std::vector<int> figures[kSlotCount];
-  for (int k = 0, slot = 0; k < kScriptLength && slot < kSlotCount; ++k) {
-    const std::int32_t v = FigureScript[k];
-    if (v >= 0 && v < kFigureCount) {
-      figures[slot].push_back(v);
-    } else if (v == kScriptNextSlot) {
-      ++slot;
-    } else if (v != kScriptBlank) {
-      break;
-    }
-  }
+  WalkFigureScript([&](int slot, int, int figure) { figures[slot].push_back(figure); });
   // Per slot, the layouts where its glyphs hardly stand out.
   std::vector<SkinFinding> faint;
   long least = 255;

@@ -8,7 +8,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int nCmd
   Window::hPrevInstance = hPrevInstance;
   Window::CmdShow = nCmdShow;
   // A refused registration ends the program at once, without a message.
-  if (!hPrevInstance && !MainWindow::RegisterWindowClass()) return 1;
+  if (!Window::hPrevInstance && !MainWindow::RegisterWindowClass()) return 1;
 
   MSG msg{};
   {

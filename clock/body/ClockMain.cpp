@@ -269,33 +269,20 @@ int ClockMain::ComposeRows(ZEMADisplayFCDIB* Target, ZEMADisplayFCDIB* Face, ZEM
     if (Target->BltImage(Face, 0, static_cast<unsigned long>(faceHeight * r), SRCCOPY) != 0) return 1;
   }
 
-  // Target's view origin walks down the rows of the current slot's glyph;
-  // the face's view stays on the glyph's place in the face, and moves one
-  // face height down to the ink band only while a figure is recoloured from it.
-  int slot = 0;
-  Target->SetViewOrigin(scaled(SlotPos[Layout_][0]));
-  Face->SetViewOrigin(scaled(SlotPos[Layout_][0]));
-  Face->SetViewSize(scaledSize(SlotSize[0]));
-  for (const std::int32_t entry : FigureScript) {
-    if (entry >= 0 && entry < kFigureCount) {
-      Sheet->SetViewOrigin(scaled(FigurePos[entry]));
-      Sheet->SetViewSize(scaledSize(SlotSize[slot]));
-      Face->MoveView(0, faceHeight);
-      Sheet->CopyImage(Face, kKeepCoverage);
-      Face->MoveView(0, -faceHeight);
-      Target->PutImage(Sheet, 0, 0);
-      Target->MoveView(0, faceHeight);
-    } else if (entry == kScriptBlank) {
-      Target->MoveView(0, faceHeight);
-    } else if (entry == kScriptNextSlot) {
-      if (++slot >= kSlotCount) break;
-      Target->SetViewOrigin(scaled(SlotPos[Layout_][slot]));
-      Face->SetViewOrigin(scaled(SlotPos[Layout_][slot]));
-      Face->SetViewSize(scaledSize(SlotSize[slot]));
-    } else {
-      break;
-    }
-  }
+  // Each figure is recoloured with the ink one face height below its glyph's
+  // place in the face, then laid over that place in its strip row. (A view's
+  // size is clamped at its origin, so the origin goes first.)
+  WalkFigureScript([&](int slot, int row, int figure) {
+    const POINT glyph = scaled(SlotPos[Layout_][slot]);
+    const SIZE size = scaledSize(SlotSize[slot]);
+    Sheet->SetViewOrigin(scaled(FigurePos[figure]));
+    Sheet->SetViewSize(size);
+    Face->SetViewOrigin(POINT{glyph.x, glyph.y + faceHeight});
+    Face->SetViewSize(size);
+    Sheet->CopyImage(Face, kKeepCoverage);
+    Target->SetViewOrigin(POINT{glyph.x, glyph.y + faceHeight * row});
+    Target->PutImage(Sheet, 0, 0);
+  });
   return 0;
 }
 

@@ -58,27 +58,27 @@ const POINT FigurePos[kFigureCount] = {
 // Row r of a slot shows the figure of its r-th entry. A leading zero of the
 // month, the day and the hour stays plain face; so does the hidden colon.
 const std::int32_t FigureScript[kScriptLength] = {
-    -1, 12, -2,                                  // month tens: blank, 1
-    11, 12, 13, 14, 15, 16, 17, 18, 19, 20, -2,  // month units: 0-9
-    21, -2,                                      // separator
-    -1, 12, 13, 14, -2,                          // day tens: blank, 1-3
-    11, 12, 13, 14, 15, 16, 17, 18, 19, 20, -2,  // day units: 0-9
-    22, 23, 24, 25, 26, 27, 28, -2,              // weekday: Sunday-Saturday
-    -1, 1, 2, -2,                                // hour tens: blank, 1, 2
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -2,            // hour units: 0-9
-    -1, 10, -2,                                  // colon: hidden, shown
-    0, 1, 2, 3, 4, 5, -2,                        // minute tens: 0-5
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -3,            // minute units: 0-9, end
+    kScriptBlank, 12, kScriptNextSlot,                            // month tens: blank, 1
+    11, 12, 13, 14, 15, 16, 17, 18, 19, 20, kScriptNextSlot,      // month units: 0-9
+    21, kScriptNextSlot,                                          // separator
+    kScriptBlank, 12, 13, 14, kScriptNextSlot,                    // day tens: blank, 1-3
+    11, 12, 13, 14, 15, 16, 17, 18, 19, 20, kScriptNextSlot,      // day units: 0-9
+    22, 23, 24, 25, 26, 27, 28, kScriptNextSlot,                  // weekday: Sunday-Saturday
+    kScriptBlank, 1, 2, kScriptNextSlot,                          // hour tens: blank, 1, 2
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, kScriptNextSlot,                // hour units: 0-9
+    kScriptBlank, 10, kScriptNextSlot,                            // colon: hidden, shown
+    0, 1, 2, 3, 4, 5, kScriptNextSlot,                            // minute tens: 0-5
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, kScriptEnd,                     // minute units: 0-9, end
 };
 
 // clang-format on
 
 // Each outline cuts off the corner beside the weekday label.
-const POINT ShapePoints[kLayoutCount][8] = {
-    {{0, 0}, {360, 0}, {360, 30}, {352, 38}, {318, 38}, {296, 60}, {0, 60}, {0, 0}},
-    {{0, 0}, {360, 0}, {360, 60}, {64, 60}, {42, 38}, {8, 38}, {0, 30}, {0, 0}},
-    {{0, 0}, {296, 0}, {318, 22}, {352, 22}, {360, 30}, {360, 60}, {0, 60}, {0, 0}},
-    {{0, 30}, {8, 22}, {42, 22}, {64, 0}, {360, 0}, {360, 60}, {0, 60}, {0, 0}},
+const POINT ShapePoints[kLayoutCount][kShapePointCount] = {
+    {{0, 0}, {360, 0}, {360, 30}, {352, 38}, {318, 38}, {296, 60}, {0, 60}},
+    {{0, 0}, {360, 0}, {360, 60}, {64, 60}, {42, 38}, {8, 38}, {0, 30}},
+    {{0, 0}, {296, 0}, {318, 22}, {352, 22}, {360, 30}, {360, 60}, {0, 60}},
+    {{0, 30}, {8, 22}, {42, 22}, {64, 0}, {360, 0}, {360, 60}, {0, 60}},
 };
 
 const BITMAPINFOHEADER FigureHeader = {
@@ -104,17 +104,11 @@ const unsigned char FigurePalette[16 * 4] = {
 #undef FIGURE_GREY
 
 SIZE FigureCutSize(int figure) {
-  int slot = 0;
-  for (int k = 0; k < kScriptLength && slot < kSlotCount; ++k) {
-    const std::int32_t v = FigureScript[k];
-    if (v == figure) return SlotSize[slot];
-    if (v == kScriptNextSlot) {
-      ++slot;
-    } else if (v < kScriptBlank) {
-      break;
-    }
-  }
-  return SIZE{0, 0};
+  SIZE cut{0, 0};
+  WalkFigureScript([&](int slot, int, int shown) {
+    if (shown == figure && cut.cx == 0) cut = SlotSize[slot];
+  });
+  return cut;
 }
 
 SIZE FaceSizeAt(int dpi) { return SIZE{ScaleToDpi(kFaceWidth, dpi), ScaleToDpi(kFaceHeight, dpi)}; }

@@ -21,21 +21,43 @@ constexpr int kFigureSheetWidth = 920;
 constexpr int kFigureSheetHeight = 44;
 constexpr DWORD kFigureBytes = 20240;  // 44 rows of 460 bytes at 4 bits per pixel
 constexpr int kScriptLength = 76;
-constexpr int kShapePointCount = 7;  // points of the outline actually passed
+constexpr int kShapePointCount = 7;  // corners of the window outline
 
-// FigureScript entries other than a figure number.
+// FigureScript entries other than a figure number (0..28).
 constexpr std::int32_t kScriptBlank = -1;     // leave this row as plain face
 constexpr std::int32_t kScriptNextSlot = -2;  // go to the next slot, row 0
-constexpr std::int32_t kScriptEnd = -3;       // any other negative value ends too
+constexpr std::int32_t kScriptEnd = -3;       // any other value ends the script too
 
 extern const SIZE SlotSize[kSlotCount];                // glyph size per slot
 extern const SIZE TileSize[kSlotCount];                // copied tile size per slot
 extern const POINT SlotPos[kLayoutCount][kSlotCount];  // glyph top-left
 extern const POINT TilePos[kLayoutCount][kSlotCount];  // tile top-left
 extern const POINT FigurePos[kFigureCount];            // figure top-left in the sheet
+// Which figure each strip row of each slot shows; read it through
+// WalkFigureScript.
 extern const std::int32_t FigureScript[kScriptLength];
-// Eight points per layout; the first kShapePointCount form the outline.
-extern const POINT ShapePoints[kLayoutCount][8];
+// The window's outline per layout.
+extern const POINT ShapePoints[kLayoutCount][kShapePointCount];
+
+// The one reading of FigureScript: calls visit(slot, row, figure) for every
+// figure the script draws, in script order. Row r of a slot is strip row r;
+// rows the script leaves blank, or does not reach, show the plain face.
+template <typename Visit>
+void WalkFigureScript(Visit&& visit) {
+  int slot = 0, row = 0;
+  for (const std::int32_t entry : FigureScript) {
+    if (entry >= 0 && entry < kFigureCount) {
+      visit(slot, row++, static_cast<int>(entry));
+    } else if (entry == kScriptBlank) {
+      ++row;
+    } else if (entry == kScriptNextSlot) {
+      if (++slot >= kSlotCount) return;
+      row = 0;
+    } else {
+      return;
+    }
+  }
+}
 
 // The size each figure is cut at: that of the slot whose rows show it. The
 // figure's cell in the sheet is FigurePos[figure] with this size.
