@@ -9,11 +9,10 @@ set -euo pipefail
 seconds="${1:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+# shellcheck source=lib.sh
+. "$root/scripts/lib.sh"
 build="$root/build/fuzz"
-mkdir -p build
-cmake --preset fuzz >build/fuzz.log 2>&1 || { cat build/fuzz.log; exit 1; }
-cmake --build --preset fuzz -j "$(nproc 2>/dev/null || echo 2)" >>build/fuzz.log 2>&1 ||
-  { grep -E "error|warning|FAILED" -A3 build/fuzz.log | head -80; exit 1; }
+build_preset fuzz || exit 1
 
 mkdir -p "$build/findings"
 for target in bmp_file_fuzzer bmp_memory_fuzzer; do

@@ -1,5 +1,7 @@
 # Shell helpers shared by the scripts in this folder; sourced, never run.
 #
+# - building a preset, the project's version, the Windows presets
+# - the skin's files
 # - how a Windows program is started under Wine (which loader, which prefix)
 # - whether this host runs 32-bit code at all
 # - one virtual X display
@@ -10,6 +12,43 @@
 
 HORLIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 HORLIN_WINE_DIR=/usr/lib/wine
+
+# Configures and builds a CMake preset (all targets, or the ones named), with
+# the output in build/PRESET.log; on failure shows the errors from it.
+build_preset() {  # build_preset PRESET [TARGET...]
+  local preset="$1" log="$HORLIN_ROOT/build/$1.log" targets=()
+  shift
+  [ $# -gt 0 ] && targets=(--target "$@")
+  mkdir -p "$HORLIN_ROOT/build"
+  (cd "$HORLIN_ROOT" && cmake --preset "$preset") >"$log" 2>&1 || { cat "$log"; return 1; }
+  (cd "$HORLIN_ROOT" && cmake --build --preset "$preset" -j "$(nproc 2>/dev/null || echo 2)" "${targets[@]}") \
+    >>"$log" 2>&1 || { grep -E "error|warning|FAILED" -A3 "$log" | head -80; return 1; }
+}
+
+# The version in the top CMakeLists.txt, as the release names it (1.0).
+project_version() { sed -n 's/^project(horlin VERSION \([0-9.]*\).*/\1/p' "$HORLIN_ROOT/CMakeLists.txt"; }
+
+# The CMake preset and the MinGW-w64 tool prefix of a Windows architecture.
+windows_preset() {  # windows_preset win32|win64
+  case "$1" in
+    win32) echo mingw-i686 ;;
+    win64) echo mingw-x86_64 ;;
+    *) return 1 ;;
+  esac
+}
+mingw_prefix() {  # mingw_prefix win32|win64
+  case "$1" in
+    win32) echo i686-w64-mingw32 ;;
+    win64) echo x86_64-w64-mingw32 ;;
+    *) return 1 ;;
+  esac
+}
+
+# Copies a skin's files, at every size it comes in (KL_Face.bmp, KL_Figs.dat,
+# KL_Face@2x.bmp, ...), from one folder into another.
+copy_skin() {  # copy_skin FROM TO
+  cp "$1"/KL_Face*.bmp "$1"/KL_Figs*.dat "$2/"
+}
 
 # Wine's settings for our throwaway prefixes, one per build folder, and one
 # more for each screen DPI other than 96 that HORLIN_WINE_DPI asks for.
@@ -103,16 +142,13 @@ prepare_wine_prefix() {
     mkdir -p "$WINEPREFIX"
     # On a host without 32-bit code wineboot only warns that it cannot start
     # the 32-bit rundll32; the prefix works for 64-bit programs all the same.
-    WINELOADER="$wine64" "$wine64" wineboot -i >/dev/null 2>&1
-    WINELOADER="$wine64" "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-      >/dev/null 2>&1 || ok=0
-    WINELOADER="$wine64" "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
-      >/dev/null 2>&1 || ok=0
+    wine_with "$wine64" wineboot -i >/dev/null 2>&1
+    wine_with "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || ok=0
+    wine_with "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || ok=0
     # The screen's scale, as a user sets it (Wine reads it at start).
     if [ -n "${HORLIN_WINE_DPI:-}" ]; then
       for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
-        WINELOADER="$wine64" "$wine64" reg add "$key" /v LogPixels /t REG_DWORD /d "$HORLIN_WINE_DPI" /f \
-          >/dev/null 2>&1 || ok=0
+        wine_with "$wine64" reg add "$key" /v LogPixels /t REG_DWORD /d "$HORLIN_WINE_DPI" /f >/dev/null 2>&1 || ok=0
       done
     fi
     wineserver -w
@@ -121,13 +157,21 @@ prepare_wine_prefix() {
   ) 9>"$WINEPREFIX.lock"
 }
 
+# Runs a program or one of Wine's own commands (reg, winepath, cmd, start)
+# through the given loader. Wine starts further programs (wineboot, helpers)
+# through WINELOADER.
+wine_with() {  # wine_with LOADER COMMAND [ARGS...]
+  local loader="$1"
+  shift
+  WINELOADER="$loader" "$loader" "$@"
+}
+
 # Runs a Windows program through the loader that fits it.
 wine_run() {  # wine_run FILE [ARGS...]
   local loader
   loader="$(wine_loader_for "$1")" || return 1
   prepare_wine_prefix || return 1
-  # Wine starts further programs (wineboot, helpers) through WINELOADER.
-  WINELOADER="$loader" "$loader" "$@"
+  wine_with "$loader" "$@"
 }
 
 # Starts Xvfb on a free display number and exports DISPLAY; the server ends

@@ -14,7 +14,7 @@ set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 # shellcheck source=lib.sh
 . "$root/scripts/lib.sh"
-version="$(sed -n 's/^project(horlin VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+version="$(project_version)"
 packages="$root/build/packages"
 work="$packages/test"
 rm -rf "$work"
@@ -31,10 +31,8 @@ expect_members() {  # expect_members ZIP NAME...
   [ "$(members "$zip" | sort)" = "$want" ] || { fail "$(basename "$zip") holds:"; members "$zip"; }
 }
 for arch in win32 win64; do
-  case "$arch" in
-    win32) machine=i386 prefix=i686-w64-mingw32 ;;
-    win64) machine=amd64 prefix=x86_64-w64-mingw32 ;;
-  esac
+  prefix="$(mingw_prefix "$arch")" machine=amd64
+  [ "$arch" = win32 ] && machine=i386
   app="Horlin-$version-$arch"
   sdk="pixolan-$version-sdk-$arch"
   for f in "$app.zip" "$app-setup.exe" "$sdk.zip"; do
@@ -69,9 +67,9 @@ trap stop_virtual_display_and_wine EXIT
 [ -n "${DISPLAY:-}" ] || start_virtual_display || exit 1
 
 # A Windows path under the prefix as a Unix path.
-unix_path() { WINELOADER="$wine" "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
-windows_env() { WINELOADER="$wine" "$wine" cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
-ctl() { WINELOADER="$wine" "$wine" "$ctl_exe" "$@" | tr -d '\r'; }
+unix_path() { wine_with "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+windows_env() { wine_with "$wine" cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+ctl() { wine_with "$wine" "$ctl_exe" "$@" | tr -d '\r'; }
 wait_gone() {  # wait_gone SECONDS PATH...: true once none of the paths exists
   local end=$((SECONDS + $1))
   shift
@@ -89,10 +87,7 @@ close_clock() {  # closes the running clock and waits for its process
 }
 
 for arch in win64 win32; do
-  case "$arch" in
-    win32) preset=mingw-i686 ;;
-    win64) preset=mingw-x86_64 ;;
-  esac
+  preset="$(windows_preset "$arch")"
   if [ "$arch" = win32 ] && ! host_runs_32bit; then
     echo "package-test.sh: 32-bit packages not tried under Wine: $HORLIN_NO_32BIT_REASON"
     continue
@@ -119,21 +114,21 @@ for arch in win64 win32; do
 
   # The shipped checker passes every shipped skin.
   for skin in "$work/$app"/skins/*/; do
-    (cd "$skin" && WINELOADER="$wine" "$wine" "$work/$app/horlin-skin.exe" check . >/dev/null) ||
+    (cd "$skin" && wine_with "$wine" "$work/$app/horlin-skin.exe" check . >/dev/null) ||
       fail "$arch: horlin-skin.exe check refuses $(basename "$skin")"
   done
   # ... and makes a skin from a font file and a picture, as the README shows.
   if [ -f /usr/share/fonts/opentype/ipaexfont-gothic/ipaexg.ttf ]; then
-    (cd "$work/$app" && WINELOADER="$wine" "$wine" horlin-skin.exe make myskin \
+    (cd "$work/$app" && wine_with "$wine" horlin-skin.exe make myskin \
         --font 'Z:\usr\share\fonts\opentype\ipaexfont-gothic\ipaexg.ttf' \
         --face-image 'skins\paper\preview.png' >/dev/null &&
-      WINELOADER="$wine" "$wine" horlin-skin.exe check myskin >/dev/null && [ -f myskin/KL_Figs@4x.dat ]) ||
+      wine_with "$wine" horlin-skin.exe check myskin >/dev/null && [ -f myskin/KL_Figs@4x.dat ]) ||
       fail "$arch: horlin-skin.exe make does not make a skin from a font file and a picture"
     rm -rf "$work/$app/myskin"
   fi
 
   # The installer, silently, for this user only.
-  WINELOADER="$wine" "$wine" "$packages/$app-setup.exe" /S || fail "$arch: the installer failed"
+  wine_with "$wine" "$packages/$app-setup.exe" /S || fail "$arch: the installer failed"
   wineserver -w
   dir="$(unix_path "$(windows_env LOCALAPPDATA)\\Programs\\Horlin")"
   menu="$(unix_path "$(windows_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")"
@@ -145,7 +140,7 @@ for arch in win64 win32; do
   for f in "${installed[@]}"; do [ -f "$f" ] || fail "$arch: the installer did not make $f"; done
   ls "$WINEPREFIX/drive_c/Program Files"*/Horlin >/dev/null 2>&1 && fail "$arch: something went under Program Files"
   key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Horlin'
-  WINELOADER="$wine" "$wine" reg query "$key" /v QuietUninstallString 2>/dev/null | grep -q 'Uninstall.exe" /S' ||
+  wine_with "$wine" reg query "$key" /v QuietUninstallString 2>/dev/null | grep -q 'Uninstall.exe" /S' ||
     fail "$arch: no uninstall entry for the user"
 
   # From the Start menu shortcut: the clock finds its files in the shortcut's
@@ -162,14 +157,14 @@ for arch in win64 win32; do
 
   # An upgrade keeps the user's settings.
   printf '\006' >"$dir/KL_Env.cfg"
-  WINELOADER="$wine" "$wine" "$packages/$app-setup.exe" /S || fail "$arch: the upgrade failed"
+  wine_with "$wine" "$packages/$app-setup.exe" /S || fail "$arch: the upgrade failed"
   wineserver -w
   [ "$(od -An -tx1 "$dir/KL_Env.cfg" | tr -d ' ')" = 06 ] || fail "$arch: the upgrade lost KL_Env.cfg"
 
   # The silent uninstaller runs from a copy of itself, so wait for its work.
-  WINELOADER="$wine" "$wine" "$dir/Uninstall.exe" /S || fail "$arch: the uninstaller failed"
+  wine_with "$wine" "$dir/Uninstall.exe" /S || fail "$arch: the uninstaller failed"
   wait_gone 60 "$dir" "${installed[@]}" || { fail "$arch: the uninstaller left:"; ls -R "$dir" "$menu" 2>&1 | head -20; }
-  WINELOADER="$wine" "$wine" reg query "$key" >/dev/null 2>&1 && fail "$arch: the uninstall entry is still there"
+  wine_with "$wine" reg query "$key" >/dev/null 2>&1 && fail "$arch: the uninstall entry is still there"
   wineserver -k 2>/dev/null
 
   # A client of the SDK, cross-built against the unpacked SDK and run.
@@ -180,7 +175,7 @@ for arch in win64 win32; do
        -DCMAKE_CROSSCOMPILING_EMULATOR= >"$client.log" 2>&1 &&
      cmake --build "$client" >>"$client.log" 2>&1; then
     cp "$sdk/bin/pixolan.dll" "$client/"
-    out="$(cd "$client" && WINELOADER="$wine" "$wine" ./pixolan_client.exe 2>&1 | tr -d '\r')"
+    out="$(cd "$client" && wine_with "$wine" ./pixolan_client.exe 2>&1 | tr -d '\r')"
     [ "$out" = "pixolan client: ok" ] || fail "$arch: the SDK client said: $out"
   else
     fail "$arch: the SDK client did not build"

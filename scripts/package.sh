@@ -11,30 +11,26 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+# shellcheck source=lib.sh
+. "$root/scripts/lib.sh"
 "$root/scripts/deps.sh" package
 # One fixed time for everything that records one: strip writes it into each
 # PE header, zip-folder.py into each zip entry.
 export SOURCE_DATE_EPOCH=1767225600  # 2026-01-01 00:00 UTC
 
-version="$(sed -n 's/^project(horlin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+version="$(project_version)"
 out="$root/build/packages"
 stage="$out/stage"
 rm -rf "$stage"
 mkdir -p "$stage"
-jobs="$(nproc 2>/dev/null || echo 2)"
 
 crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }  # text files for Windows users
 
 for arch in win32 win64; do
-  case "$arch" in
-    win32) preset=mingw-i686 prefix=i686-w64-mingw32 ;;
-    win64) preset=mingw-x86_64 prefix=x86_64-w64-mingw32 ;;
-  esac
+  preset="$(windows_preset "$arch")" prefix="$(mingw_prefix "$arch")"
   build="$root/build/$preset"
+  build_preset "$preset" Horlin pixolan horlin-skin || exit 1
   log="$root/build/package-$preset.log"
-  cmake --preset "$preset" >"$log" 2>&1 || { cat "$log"; exit 1; }
-  cmake --build --preset "$preset" -j "$jobs" --target Horlin pixolan horlin-skin >>"$log" 2>&1 ||
-    { grep -E "error|FAILED" -A3 "$log" | head -40; exit 1; }
 
   # The portable folder, which is also what the installer installs.
   app="$stage/Horlin-$version-$arch"
@@ -42,8 +38,7 @@ for arch in win32 win64; do
   "$prefix-strip" -o "$app/Horlin.exe" "$build/bin/Horlin.exe"
   "$prefix-strip" -o "$app/pixolan.dll" "$build/bin/pixolan.dll"
   "$prefix-strip" -o "$app/horlin-skin.exe" "$build/bin/horlin-skin.exe"
-  # Each skin at every size it comes in (KL_Face@2x.bmp with KL_Figs@2x.dat, ...).
-  cp assets/KL_Face*.bmp assets/KL_Figs*.dat "$app/"
+  copy_skin assets "$app"
   # The skins, the clock's own among them as "default" to switch back to; the
   # installer takes the same list.
   nsh="$stage/skins-$arch.nsh"
@@ -52,7 +47,8 @@ for arch in win32 win64; do
     from=assets/skins/$skin
     [ "$skin" = default ] && from=assets
     mkdir -p "$app/skins/$skin"
-    cp "$from"/KL_Face*.bmp "$from"/KL_Figs*.dat "$from/preview.png" "$app/skins/$skin/"
+    copy_skin "$from" "$app/skins/$skin"
+    cp "$from/preview.png" "$app/skins/$skin/"
     echo "!insertmacro SKIN $skin" >>"$nsh"
   done
   crlf clock/package/README.txt "$app/README.txt"
@@ -63,7 +59,7 @@ for arch in win32 win64; do
 
   # The SDK: what the install rules put in place, plus its README and licence.
   sdk="$stage/pixolan-$version-sdk-$arch"
-  cmake --install "$build" --prefix "$sdk" --strip >>"$log" 2>&1 || { tail -20 "$log"; exit 1; }
+  cmake --install "$build" --prefix "$sdk" --strip >"$log" 2>&1 || { tail -20 "$log"; exit 1; }
   crlf imagelib/package/README.txt "$sdk/README.txt"
   crlf clock/package/LICENSE.txt "$sdk/LICENSE.txt"
   python3 scripts/zip-folder.py "$out/pixolan-$version-sdk-$arch.zip" "$sdk"

@@ -26,10 +26,10 @@ docs=0
 "$root/scripts/deps.sh" run
 
 if host_runs_32bit; then
-  preset=mingw-i686
+  preset="$(windows_preset win32)"
   echo "run.sh: using the 32-bit build ($preset)"
 else
-  preset=mingw-x86_64
+  preset="$(windows_preset win64)"
   echo "run.sh: using the 64-bit build ($preset): $HORLIN_NO_32BIT_REASON"
 fi
 build="${HORLIN_BUILD_DIR:-$root/build/$preset}"
@@ -41,7 +41,7 @@ cmake --build "$build" --target Horlin pixolan horlin_ctl
 
 run="$build/run"
 mkdir -p "$run"
-cp "$root"/assets/KL_Face*.bmp "$root"/assets/KL_Figs*.dat "$run/"  # the skin at every size
+copy_skin "$root/assets" "$run"
 wine_environment "$build"
 clock_exe="$build/bin/Horlin.exe"
 ctl() { wine_run "$build/bin/horlin_ctl.exe" "$@" | tr -d '\r'; }
@@ -53,7 +53,7 @@ japanese_font() {
   family="$(fc-list :lang=ja family 2>/dev/null | head -n1 | cut -d, -f1)"
   [ -n "$family" ] || return 0
   prepare_wine_prefix
-  WINELOADER="$HORLIN_WINE_DIR/wine64" "$HORLIN_WINE_DIR/wine64" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+  wine_with "$HORLIN_WINE_DIR/wine64" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
     /v 'MS UI Gothic' /t REG_SZ /d "$family" /f >/dev/null 2>&1 || true
 }
 

@@ -14,15 +14,9 @@
 
 #include "skin_font.h"
 
-namespace {
+#include "wide_text.h"
 
-std::wstring Widen(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring w(n > 0 ? static_cast<size_t>(n) : 1, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
-  w.resize(w.size() - 1);
-  return w;
-}
+namespace {
 
 uint32_t Be16(const std::vector<uint8_t>& b, size_t at) { return at + 2 <= b.size() ? b[at] << 8 | b[at + 1] : 0; }
 uint32_t Be32(const std::vector<uint8_t>& b, size_t at) { return Be16(b, at) << 16 | Be16(b, at + 2); }
@@ -105,7 +99,7 @@ class GdiFont : public Font {
     if (dc_ == nullptr) throw std::runtime_error("cannot create a device context for the font");
     if (!choice.file.empty()) {
       name_ = choice.file;
-      file_ = Widen(choice.file);
+      file_ = wide::FromUtf8(choice.file);
       std::ifstream in(std::filesystem::u8path(choice.file), std::ios::binary);
       const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       const size_t table = NameTableAt(bytes);
@@ -119,7 +113,7 @@ class GdiFont : public Font {
       Use(family_, "Windows does not use the font file " + name_ + " by its family name");
     } else if (!choice.family.empty()) {
       name_ = choice.family;
-      family_ = Widen(choice.family);
+      family_ = wide::FromUtf8(choice.family);
       Use(family_, "no font family named \"" + choice.family + "\" is installed");
     } else {
       // Yu Gothic from Windows 8.1 on, Meiryo from Vista, MS Gothic always;

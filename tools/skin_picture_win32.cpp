@@ -9,15 +9,9 @@
 
 #include "skin_picture.h"
 
-namespace {
+#include "wide_text.h"
 
-std::wstring Widen(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring w(n > 0 ? static_cast<size_t>(n) : 1, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], n);
-  w.resize(w.size() - 1);
-  return w;
-}
+namespace {
 
 // Owns one reference to a COM object.
 template <typename T>
@@ -67,15 +61,15 @@ class Imaging {
 }  // namespace
 
 Picture ReadPicture(const std::string& path) {
-  const std::wstring wide = Widen(path);
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  const std::wstring widePath = wide::FromUtf8(path);
+  const DWORD attributes = GetFileAttributesW(widePath.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
     throw std::runtime_error("the face picture " + path + " does not exist or cannot be opened");
   Imaging wic;
   Ref<IWICBitmapDecoder> decoder;
   Ref<IWICBitmapFrameDecode> frame;
   Ref<IWICBitmapSource> bgra;
-  if (FAILED(wic->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+  if (FAILED(wic->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                             decoder.Out())) ||
       FAILED(decoder->GetFrame(0, frame.Out())))
     throw std::runtime_error("the face picture " + path +
@@ -102,7 +96,7 @@ Picture ReadPicture(const std::string& path) {
 }
 
 void WritePng(const std::string& path, int w, int h, const std::vector<unsigned char>& rgb) {
-  const std::wstring wide = Widen(path);
+  const std::wstring widePath = wide::FromUtf8(path);
   std::vector<BYTE> bgr(rgb.size());
   for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
     bgr[i] = rgb[i + 2];
@@ -116,7 +110,7 @@ void WritePng(const std::string& path, int w, int h, const std::vector<unsigned 
   Ref<IPropertyBag2> options;
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
   const bool ok = SUCCEEDED(wic->CreateStream(stream.Out())) &&
-                  SUCCEEDED(stream->InitializeFromFilename(wide.c_str(), GENERIC_WRITE)) &&
+                  SUCCEEDED(stream->InitializeFromFilename(widePath.c_str(), GENERIC_WRITE)) &&
                   SUCCEEDED(wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out())) &&
                   SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
                   SUCCEEDED(encoder->CreateNewFrame(frame.Out(), options.Out())) &&

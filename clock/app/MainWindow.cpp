@@ -8,8 +8,8 @@
 #include "Messages.h"
 #include "Settings.h"
 #include "ShowMessage.h"
-#include "WideText.h"
 #include "gdi_owners.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ bool CoversClockMonitor(HWND window, HWND clock) {
 bool MainWindow::RegisterWindowClass() {
   bool registered = false;
   horlin::GuardedStep([&] {
-    std::wstring className = horlin::WideFromCp932(horlin::kTitle);
+    std::wstring className = wide::FromCp932(horlin::kTitle);
     WNDCLASSW wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = WndProc;
@@ -115,7 +115,7 @@ MainWindow::MainWindow()
 
   // Created hidden; Place shows it once the clock body exists.
   horlin::GuardedStep([&] {
-    std::wstring title = horlin::WideFromCp932(Title);
+    std::wstring title = wide::FromCp932(Title);
     hWnd = CreateWindowExW(0, title.c_str(), title.c_str(), WS_POPUP | WS_SYSMENU, Pos.x, Pos.y, Size.cx, Size.cy,
                            nullptr, nullptr, hInstance, this);
   });

@@ -4,7 +4,7 @@
 
 #include "GuardedStep.h"
 #include "Messages.h"
-#include "WideText.h"
+#include "wide_text.h"
 
 MenuItem MenuItems[kMenuRows] = {
     {MF_STRING, kCommandLeftTop, horlin::kMenuLeftTopEn, horlin::kMenuLeftTop},
@@ -40,7 +40,7 @@ BOOL PutRow(HMENU menu, const MenuItem& row, int language, int position) {
     std::wstring text;
     const wchar_t* item = nullptr;
     if (!(row.Flags & MF_SEPARATOR) && MenuText(row, language)) {
-      text = horlin::WideFromCp932(MenuText(row, language));
+      text = wide::FromCp932(MenuText(row, language));
       item = text.c_str();
     }
     if (position < 0)

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "GuardedStep.h"
-#include "WideText.h"
+#include "wide_text.h"
 
 int horlin::ShowMessage(HWND owner, const char* text, const char* caption, UINT type) {
   std::wstring wText, wCaption;
   const bool converted = GuardedStep([&] {
-    wText = WideFromCp932(text);
-    wCaption = WideFromCp932(caption);
+    wText = wide::FromCp932(text);
+    wCaption = wide::FromCp932(caption);
   });
   // Without memory for the conversion, or for a text that doesn't convert, the
   // bytes go out as they are.

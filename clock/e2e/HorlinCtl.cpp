@@ -14,38 +14,21 @@
 #include <string>
 
 #include "Messages.h"
-#include "WideText.h"
+#include "e2e_support.h"
+#include "wide_text.h"
 
 namespace {
 
 HWND ClockWindow() {
-  const std::wstring title = horlin::WideFromCp932(horlin::kTitle);
+  const std::wstring title = wide::FromCp932(horlin::kTitle);
   return FindWindowW(title.c_str(), title.c_str());
 }
 
-BOOL CALLBACK FindMenu(HWND hwnd, LPARAM found) {
-  wchar_t cls[16] = {};
-  GetClassNameW(hwnd, cls, 16);
-  if (lstrcmpW(cls, L"#32768") == 0 && IsWindowVisible(hwnd)) {
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND OpenMenu() {
-  HWND menu = nullptr;
-  EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
-  return menu;
-}
-
-template <typename Done>
-bool WaitFor(DWORD ms, Done done) {
-  for (DWORD waited = 0;; waited += 50) {
-    if (done()) return true;
-    if (waited >= ms) return false;
-    Sleep(50);
-  }
+// The clock's open popup menu, or null.
+HWND OpenMenu(HWND clock, DWORD timeoutMs) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(clock, &pid);
+  return e2e::WaitWindowOf(pid, L"#32768", timeoutMs);
 }
 
 void PrintRect(HWND hwnd) {
@@ -61,7 +44,7 @@ int main(int argc, char** argv) {
   HWND clock = nullptr;
   if (std::strcmp(what, "wait") == 0) {
     const DWORD ms = (argc > 2 ? std::atoi(argv[2]) : 10) * 1000;
-    if (!WaitFor(ms, [&] { return (clock = ClockWindow()) && IsWindowVisible(clock); })) return 1;
+    if (!e2e::WaitFor(ms, [&] { return (clock = ClockWindow()) && IsWindowVisible(clock); })) return 1;
     PrintRect(clock);
     return 0;
   }
@@ -72,23 +55,23 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(what, "menu") == 0) {
     PostMessageW(clock, WM_RBUTTONUP, 0, MAKELPARAM(10, 20));
-    HWND menu = nullptr;
-    if (!WaitFor(5000, [&] { return (menu = OpenMenu()) != nullptr; })) return 1;
+    HWND menu = OpenMenu(clock, 5000);
+    if (!menu) return 1;
     PrintRect(menu);
     return 0;
   }
   if (std::strcmp(what, "menu-close") == 0) {
-    HWND menu = OpenMenu();
+    HWND menu = OpenMenu(clock, 0);
     if (!menu) return 0;
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    return WaitFor(5000, [&] { return !IsWindowVisible(menu); }) ? 0 : 1;
+    return e2e::WaitGone(menu, 5000) ? 0 : 1;
   }
   if (std::strcmp(what, "close") == 0) {
     DWORD pid = 0;
     GetWindowThreadProcessId(clock, &pid);
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     PostMessageW(clock, WM_SYSCOMMAND, SC_CLOSE, 0);
-    bool gone = WaitFor(10000, [&] { return !IsWindow(clock); });
+    bool gone = e2e::WaitFor(10000, [&] { return !IsWindow(clock); });
     if (process) {
       gone = gone && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
       CloseHandle(process);

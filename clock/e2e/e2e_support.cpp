@@ -1,6 +1,6 @@
 #include "e2e_support.h"
 
-#include "WideText.h"
+#include "wide_text.h"
 
 #include <psapi.h>
 
@@ -115,8 +115,6 @@ std::vector<std::wstring> AssetFiles() {
   return names;
 }
 
-std::wstring FromCp932(const char* text) { return horlin::WideFromCp932(text); }
-
 std::string ToAnsi(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
   if (n <= 0) return std::string();
@@ -218,7 +216,7 @@ ClockProcess::~ClockProcess() {
 
 HWND ClockProcess::WaitWindow(DWORD timeoutMs) {
   if (!process_) return nullptr;
-  const std::wstring title = FromCp932(horlin::kTitle);
+  const std::wstring title = wide::FromCp932(horlin::kTitle);
   WaitFor(timeoutMs, [&] {
     // FindWindow by class and title, then make sure it is this process's window.
     for (HWND w = FindWindowExW(nullptr, nullptr, title.c_str(), title.c_str()); w;

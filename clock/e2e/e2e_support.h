@@ -24,8 +24,6 @@ int ScreenDpi();
 // The data files the tests give the clock: KL_Face.bmp and KL_Figs.dat and
 // whatever larger artwork lies beside them, sorted.
 std::vector<std::wstring> AssetFiles();
-// A code page 932 text as UTF-16.
-std::wstring FromCp932(const char* text);
 std::string ToAnsi(const std::wstring& text);
 
 // A fresh temporary folder holding copies of the data files (AssetFiles) and

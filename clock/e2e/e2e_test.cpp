@@ -18,6 +18,7 @@
 #include "Messages.h"
 #include "e2e_support.h"
 #include "pixolan.h"
+#include "wide_text.h"
 
 using namespace e2e;
 
@@ -55,7 +56,7 @@ POINT Corner(int corner, SIZE size) {
 std::wstring LibraryText(int code) {
   ZEMADisplayFCDIB image(LibraryVersion, nullptr, nullptr, 1, 1, 3, 0, 0, LANGUAGE_JAPANESE);
   image.ErrorCode = code;
-  return FromCp932(image.GetErrorMessage());
+  return wide::FromCp932(image.GetErrorMessage());
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -168,7 +169,7 @@ class ClockTest : public ::testing::Test {
     EXPECT_EQ(menu.rows.size(), 10u);
     for (size_t i = 0; i < menu.rows.size() && i < 10; ++i) {
       const bool separator = kMenuIds[i] == static_cast<UINT>(-1);
-      EXPECT_EQ(Utf8(menu.rows[i].text), Utf8(FromCp932(kMenuTexts[i]))) << "row " << i;
+      EXPECT_EQ(Utf8(menu.rows[i].text), Utf8(wide::FromCp932(kMenuTexts[i]))) << "row " << i;
       EXPECT_EQ((menu.rows[i].state & MF_SEPARATOR) != 0, separator) << "row " << i;
       if (!separator) {
         EXPECT_EQ(menu.rows[i].id, kMenuIds[i]) << "row " << i;
@@ -230,7 +231,7 @@ class ClockTest : public ::testing::Test {
     EXPECT_EQ(Utf8(box.text), Utf8(text));
     // The body's and the library's boxes belong to the clock's window, which
     // exists, still hidden, before the body is built.
-    EXPECT_EQ(Utf8(ClassOf(box.owner)), Utf8(FromCp932(horlin::kTitle))) << "the box's owner";
+    EXPECT_EQ(Utf8(ClassOf(box.owner)), Utf8(wide::FromCp932(horlin::kTitle))) << "the box's owner";
     EXPECT_FALSE(IsWindowVisible(box.owner));
     if (caption) {
       EXPECT_EQ(Utf8(box.caption), Utf8(caption));
@@ -273,7 +274,7 @@ TEST_F(StartupFailure, MissingFaceShowsTheLibraryMessageAndExitsWithOne) {
 
 TEST_F(StartupFailure, MissingFiguresShowOpenMessage) {
   dir.Remove(L"KL_Figs.dat");
-  ExpectFatalStart(FromCp932(horlin::kMsgDataOpen), L"Error");
+  ExpectFatalStart(wide::FromCp932(horlin::kMsgDataOpen), L"Error");
 }
 
 TEST_F(StartupFailure, ShortFiguresShowReadMessage) {
@@ -282,7 +283,7 @@ TEST_F(StartupFailure, ShortFiguresShowReadMessage) {
   ASSERT_EQ(figures.size(), 20240u);
   figures.pop_back();
   ASSERT_TRUE(dir.Write(L"KL_Figs.dat", figures));
-  ExpectFatalStart(FromCp932(horlin::kMsgDataRead), L"Error");
+  ExpectFatalStart(wide::FromCp932(horlin::kMsgDataRead), L"Error");
 }
 
 // ---- menu commands ----
@@ -407,7 +408,7 @@ TEST_F(Settings, SaveFailureShowsBoxAndKeepsOldByte) {
   const bool shown = WaitMessageBox(clock->Pid(), 5000, &box);
   CloseHandle(held);
   ASSERT_TRUE(shown) << "no save failure box";
-  EXPECT_EQ(Utf8(box.text), Utf8(FromCp932(horlin::kMsgEnvSave)));
+  EXPECT_EQ(Utf8(box.text), Utf8(wide::FromCp932(horlin::kMsgEnvSave)));
   EXPECT_EQ(Utf8(box.caption), "Horlin Project / Horlin Version 1.0");
   EXPECT_EQ(box.owner, nullptr) << "the window is gone; the box must have no owner";
   ASSERT_TRUE(CloseMessageBox(box.box));
@@ -422,7 +423,7 @@ TEST_F(Settings, ReadOnlyFileShowsBoxAndKeepsOldByte) {
   PostMessageW(Window(), WM_CLOSE, 0, 0);
   MessageBoxInfo box;
   ASSERT_TRUE(WaitMessageBox(clock->Pid(), 5000, &box)) << "no save failure box";
-  EXPECT_EQ(Utf8(box.text), Utf8(FromCp932(horlin::kMsgEnvSave)));
+  EXPECT_EQ(Utf8(box.text), Utf8(wide::FromCp932(horlin::kMsgEnvSave)));
   ASSERT_TRUE(CloseMessageBox(box.box));
   ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
   ExpectSettings({0x02});

@@ -5,11 +5,11 @@
 #include <string>
 
 // The conversion the clock uses as well.
-#include "cp932_wide.h"
+#include "wide_text.h"
 
 void pixolan::ShowErrorBox(HWND owner, const char* text, const char* caption) {
   try {
-    std::wstring wText = cp932::WideFromCp932(text), wCaption = cp932::WideFromCp932(caption);
+    std::wstring wText = wide::FromCp932(text), wCaption = wide::FromCp932(caption);
     if (!wText.empty()) {
       MessageBoxW(owner, wText.c_str(), wCaption.c_str(), MB_OK | MB_ICONERROR);
       return;

@@ -12,9 +12,9 @@
 #include "MakeMenu.h"
 #include "Messages.h"
 #include "Settings.h"
-#include "WideText.h"
 #include "Window.h"
 #include "test_support.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ TEST_F(Menu, BuildsJapaneseRowsWithIdsAndSeparators) {
                            horlin::kMenuExit};
   const int ids[10] = {0, 1, 2, 3, -1, 5, -1, 7, -1, 9};
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(rows[i].text, horlin::WideFromCp932(texts[i])) << "row " << i;
+    EXPECT_EQ(rows[i].text, wide::FromCp932(texts[i])) << "row " << i;
     EXPECT_EQ(rows[i].separator, ids[i] < 0) << "row " << i;
     EXPECT_EQ(rows[i].checked, i == 1) << "row " << i;
     if (ids[i] >= 0) {
@@ -182,7 +182,7 @@ TEST_F(Menu, RefreshMovesTheCheckMarks) {
   std::vector<Row> rows = ReadMenu(menu.hMenu);
   ASSERT_EQ(rows.size(), 10u);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(rows[i].checked, i == 2 || i == 5) << "row " << i;
-  EXPECT_EQ(rows[2].text, horlin::WideFromCp932(horlin::kMenuLeftBottom));
+  EXPECT_EQ(rows[2].text, wide::FromCp932(horlin::kMenuLeftBottom));
   EXPECT_TRUE(rows[4].separator);
 
   // Twice toggled, the topmost row is unchecked again.
