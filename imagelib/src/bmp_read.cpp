@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "pixel_rows.h"
+#include "kernels.h"
 
 using namespace pixolan;
 
@@ -119,12 +119,12 @@ void Convert8(const unsigned char* s, unsigned char* d, std::size_t w, const std
 
 // Blue, green, red copied; alpha 0.
 void Convert24To32(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  Convert24To32Row(s, d, static_cast<long>(w), 0);
+  ActiveKernels().widen(s, d, static_cast<long>(w), 0);
 }
 
 // The fourth source byte is dropped.
 void Convert32To24(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  Convert32To24Row(s, d, static_cast<long>(w));
+  ActiveKernels().narrow(s, d, static_cast<long>(w));
 }
 
 std::int64_t AbsHeight(const BITMAPINFOHEADER& h) {
