@@ -47,6 +47,21 @@ bool AddArea(AreaRegistrar registrar);
 using Body = std::function<void(benchmark::State&)>;
 // Registers ROW/ours/SIZE.
 benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body);
+
+// The bytes an operation moves between the processor and memory: those it
+// reads, those it writes, and of those the ones it has not read before (a
+// cache line is read before it is written, as memcpy's destination is).
+struct Traffic {
+  std::size_t read;
+  std::size_t written;
+  std::size_t writtenUnread;
+  // The memcpy with the same traffic: memcpy of N bytes moves 3N.
+  std::size_t MemcpyBytes() const { return (read + written + writtenUnread) / 3; }
+};
+// Registers ROW/ours/SIZE and, once per size, MemoryBound/memcpy/BYTES with
+// the same traffic: the table shows the share of that memory-bound rate that
+// ours reaches.
+benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body, Traffic traffic);
 // Registers ROW/IMPL/SIZE as the peer of ROW/ours/SIZE with its target ratio.
 benchmark::internal::Benchmark* AddPeer(const std::string& row, const std::string& impl, const std::string& size,
                                         double target, Body body);

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -67,6 +68,18 @@ bool AddArea(AreaRegistrar registrar) {
 
 benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body) {
   return Add(row + "/ours/" + size, std::move(body));
+}
+
+benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body, Traffic traffic) {
+  static std::set<std::size_t> memoryBound;
+  const std::size_t bytes = traffic.MemcpyBytes();
+  if (memoryBound.insert(bytes).second)
+    Add("MemoryBound/memcpy/" + std::to_string(bytes),
+        [bytes](benchmark::State& state) { MemcpyLoop(state, bytes, static_cast<long long>(bytes)); });
+  return Add(row + "/ours/" + size, [bytes, body](benchmark::State& state) {
+    body(state);
+    state.counters["memcpy_bytes"] = static_cast<double>(bytes);
+  });
 }
 
 benchmark::internal::Benchmark* AddPeer(const std::string& row, const std::string& impl, const std::string& size,

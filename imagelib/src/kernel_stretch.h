@@ -5,61 +5,81 @@
 
 #include "kernel_layout.h"
 
+#include <xmmintrin.h>
+
 #include <cstdint>
 
 namespace pixolan {
 namespace {
 
-// The vertical pass over n bytes of the band from byte `at`, into sums[at..].
-// Rows go in pairs through one multiply-add of byte pairs: the bytes as
-// signed p - 128 and the entries (at most 255 in a band of two or more rows)
-// as unsigned, so every partial sum lies within -32768..32512 and the total is
-// the sum less 32768 * 256 / 256 = 32768, the form the horizontal pass takes.
-// A band of one row has the whole entry 256: (p - 128) * 256.
-template <class W, bool Whole>
-inline void SumColumns(const W& w, typename W::R flip, const Band& b, std::size_t at, std::uint16_t* out,
-                       std::size_t n) {
+// The vertical pass, row pair by row pair along the whole row of sums (which
+// stays in the nearest cache), so that each pass keeps its weights in a
+// register. Rows go in pairs through one multiply-add of byte pairs: the
+// bytes as signed p - 128 and the entries (at most 255 in a band of two or
+// more rows) as unsigned, so every partial sum lies within -32768..32512 and
+// the total is the sum less 32768 * 256 / 256 = 32768, the form the
+// horizontal pass takes. A band of one row has the whole entry 256:
+// (p - 128) * 256.
+template <class W>
+struct BandPass {
   using R = typename W::R;
-  const Byte* row = b.first + at;
-  R lo, hi;
-  if (b.rows == 1) {
-    const R a = w.InMemoryOrder(W::Xor(LoadBytes<W, Whole>(row, n), flip));
-    lo = W::UnpackLo8(W::Zero(), a);
-    hi = W::UnpackHi8(W::Zero(), a);
-  } else {
-    lo = hi = W::Zero();
-    long r = 0;
-    for (; r + 2 <= b.rows; r += 2, row -= 2 * b.stride) {
-      const R a = w.InMemoryOrder(W::Xor(LoadBytes<W, Whole>(row, n), flip));
-      const R c = w.InMemoryOrder(W::Xor(LoadBytes<W, Whole>(row - b.stride, n), flip));
-      const R w = W::Fill16(b.w[r] | b.w[r + 1] << 8);
-      lo = W::Add16(lo, W::MaddUbs(w, W::UnpackLo8(a, c)));
-      hi = W::Add16(hi, W::MaddUbs(w, W::UnpackHi8(a, c)));
+  W w;
+  R flip = W::Kept(W::Fill8(0x80));
+  R weights;
+  const Byte* a;  // the pass's rows, or a == b for a last, single row
+  const Byte* b;
+  bool adds;  // onto the sums of the passes before
+
+  template <bool Whole>
+  void Bytes(const Byte* at, std::uint16_t* out, std::size_t n) const {
+    const std::size_t offset = static_cast<std::size_t>(at - a);
+    const R x = w.InMemoryOrder(W::Xor(LoadBytes<W, Whole>(at, n), flip));
+    R lo, hi;
+    if (b == nullptr) {
+      lo = W::UnpackLo8(W::Zero(), x);
+      hi = W::UnpackHi8(W::Zero(), x);
+    } else {
+      const R y = w.InMemoryOrder(W::Xor(LoadBytes<W, Whole>(b + offset, n), flip));
+      lo = W::MaddUbs(weights, W::UnpackLo8(x, y));
+      hi = W::MaddUbs(weights, W::UnpackHi8(x, y));
     }
-    if (r < b.rows) {
-      const R a = w.InMemoryOrder(W::Xor(LoadBytes<W, Whole>(row, n), flip));
-      const R w = W::Fill16(b.w[r]);
-      lo = W::Add16(lo, W::MaddUbs(w, W::UnpackLo8(a, a)));
-      hi = W::Add16(hi, W::MaddUbs(w, W::UnpackHi8(a, a)));
+    constexpr std::size_t kHalf = W::kBytes / 2;
+    const std::size_t first = n < kHalf ? n : kHalf, second = n - first;
+    if (adds) {
+      lo = W::Add16(lo, Whole ? W::Load(out) : W::LoadPart(out, 2 * first));
+      if (second > 0) hi = W::Add16(hi, Whole ? W::Load(out + kHalf) : W::LoadPart(out + kHalf, 2 * second));
+    }
+    if constexpr (Whole) {
+      W::Store(out, lo);
+      W::Store(out + kHalf, hi);
+    } else {
+      W::StorePart(out, lo, 2 * first);
+      if (second > 0) W::StorePart(out + kHalf, hi, 2 * second);
     }
   }
-  constexpr std::size_t kHalf = W::kBytes / 2;
-  if constexpr (Whole) {
-    W::Store(out, lo);
-    W::Store(out + kHalf, hi);
-  } else {
-    W::StorePart(out, lo, 2 * (n < kHalf ? n : kHalf));
-    if (n > kHalf) W::StorePart(out + kHalf, hi, 2 * (n - kHalf));
-  }
-}
+};
 
 template <class W>
 void SumBand(const Band& b, std::uint16_t* sums) {
-  const W w;
-  const typename W::R flip = W::Kept(W::Fill8(0x80));
-  std::size_t at = 0;
-  for (; at + W::kBytes <= b.bytes; at += W::kBytes) SumColumns<W, true>(w, flip, b, at, sums + at, W::kBytes);
-  if (at < b.bytes) SumColumns<W, false>(w, flip, b, at, sums + at, b.bytes - at);
+  BandPass<W> pass{};
+  const Byte* row = b.first;
+  for (long r = 0; r < b.rows; r += 2, row -= 2 * b.stride) {
+    pass.a = row;
+    pass.adds = r > 0;
+    if (b.rows == 1) {
+      pass.b = nullptr;
+    } else {
+      const bool single = r + 1 == b.rows;  // the last of an odd number: paired with itself at weight 0
+      pass.b = single ? row : row - b.stride;
+      pass.weights = W::Kept(W::Fill16(b.w[r] | (single ? 0 : b.w[r + 1] << 8)));
+    }
+    const Byte* at = row;
+    std::uint16_t* out = sums;
+    std::size_t n = b.bytes;
+    for (; n >= W::kBytes; n -= W::kBytes, at += W::kBytes, out += W::kBytes)
+      pass.template Bytes<true>(at, out, W::kBytes);
+    if (n > 0) pass.template Bytes<false>(at, out, n);
+  }
 }
 
 // One register of destination pixels, lane k making pixel k of `first`:
@@ -67,11 +87,11 @@ void SumBand(const Band& b, std::uint16_t* sums) {
 // channel by channel and multiplies them by the pixel's two weights with one
 // multiply-add into 32-bit sums. `start` is the rounding 32768 plus the
 // 32768 * 256 that the vertical pass took off.
-template <class W, int SB>
+template <class W, int SB, int P>
 inline typename W::R SumLanes(typename W::R start, const std::uint16_t* sums, const std::uint32_t* first,
                               const std::uint32_t*& w, std::size_t pairs) {
   typename W::R acc = start;
-  for (std::size_t j = 0; j < pairs; ++j, w += 4 * W::kLanes) {
+  for (std::size_t j = 0; j < (P != 0 ? P : pairs); ++j, w += 4 * W::kLanes) {
     const typename W::R x = W::LoadLanes(sums, first, SB, 2 * SB * j);
     acc = W::Add32(acc, W::Madd16(W::UnpackLo16(x, W::template BytesDown<2 * SB>(x)), W::Load(w)));
   }
@@ -81,21 +101,53 @@ inline typename W::R SumLanes(typename W::R start, const std::uint16_t* sums, co
 // The same where the register's columns lie within one window of two
 // registers from column `window`: one word permute per tap pair gathers what
 // the lanes would load.
-template <class W, int SB>
+template <class W, int SB, int P>
 inline typename W::R SumWindow(typename W::R start, const std::uint16_t* sums, std::uint32_t window,
                                const std::uint16_t*& gather, const std::uint32_t*& w, std::size_t pairs) {
   const std::uint16_t* from = sums + std::size_t{window} * SB;
   const typename W::R lo = W::Load(from), hi = W::Load(from + W::kBytes / 2);
   typename W::R acc = start;
-  for (std::size_t j = 0; j < pairs; ++j, w += 4 * W::kLanes, gather += W::kBytes / 2)
+  for (std::size_t j = 0; j < (P != 0 ? P : pairs); ++j, w += 4 * W::kLanes, gather += W::kBytes / 2)
     acc = W::Add32(acc, W::Madd16(W::Gather16(lo, W::Load(gather), hi), W::Load(w)));
   return W::template Srl32<16>(acc);
 }
 
+// Asks for the bytes of a band a share at a time, into the second-level
+// cache (the sums row fills the first).
+struct Ahead {
+  const Byte* row = nullptr;
+  std::ptrdiff_t stride = 0;
+  std::size_t bytes = 0, at = 0, perStep = 0;
+  long rowsLeft = 0;
+
+  Ahead(const Band* band, long steps) {
+    if (band == nullptr || band->bytes == 0 || steps <= 0) return;
+    row = band->first;
+    stride = band->stride;
+    bytes = band->bytes;
+    rowsLeft = band->rows;
+    const std::size_t lines = static_cast<std::size_t>(band->rows) * ((bytes + 63) / 64);
+    perStep = (lines + static_cast<std::size_t>(steps) - 1) / static_cast<std::size_t>(steps);
+  }
+  void Step() {
+    for (std::size_t n = perStep; n != 0 && rowsLeft > 0; --n) {
+      _mm_prefetch(reinterpret_cast<const char*>(row + at), _MM_HINT_T1);
+      at += 64;
+      if (at >= bytes) {
+        at = 0;
+        row -= stride;
+        --rowsLeft;
+      }
+    }
+  }
+};
+
 // The horizontal pass: 4 registers of pixels per step, packed to bytes (the
-// fourth channel of a 3-channel source is dropped or set to 255).
-template <class W, int SB, int DB>
-void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
+// fourth channel of a 3-channel source is dropped or set to 255). P is the
+// number of tap pairs where it is known at compile time (most often 1), 0
+// where it is not.
+template <class W, int SB, int DB, int P>
+void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out, const Band* band) {
   using R = typename W::R;
   constexpr long kStep = 4 * W::kLanes;
   const W width;
@@ -103,18 +155,28 @@ void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
   const std::uint32_t* w = r.w;
   const std::uint32_t* window = r.window;
   const std::uint16_t* gather = r.gather;
+  const bool windowed = W::kWindowWords > 0 && window != nullptr;
+  Ahead ahead(band, (r.count + kStep - 1) / kStep);
   for (long d = 0; d < r.count; d += kStep, out += DB * kStep) {
-    R g[4];
+    ahead.Step();
+    R g0, g1, g2, g3;
     if constexpr (W::kWindowWords > 0) {
-      if (window != nullptr) {
-        for (int q = 0; q < 4; ++q) g[q] = SumWindow<W, SB>(start, sums, *window++, gather, w, r.pairs);
+      if (windowed) {
+        g0 = SumWindow<W, SB, P>(start, sums, window[0], gather, w, r.pairs);
+        g1 = SumWindow<W, SB, P>(start, sums, window[1], gather, w, r.pairs);
+        g2 = SumWindow<W, SB, P>(start, sums, window[2], gather, w, r.pairs);
+        g3 = SumWindow<W, SB, P>(start, sums, window[3], gather, w, r.pairs);
+        window += 4;
       }
     }
-    if (W::kWindowWords == 0 || window == nullptr) {
-      for (int q = 0; q < 4; ++q) g[q] = SumLanes<W, SB>(start, sums, r.first + d + q * W::kLanes, w, r.pairs);
+    if (!windowed) {
+      g0 = SumLanes<W, SB, P>(start, sums, r.first + d, w, r.pairs);
+      g1 = SumLanes<W, SB, P>(start, sums, r.first + d + W::kLanes, w, r.pairs);
+      g2 = SumLanes<W, SB, P>(start, sums, r.first + d + 2 * W::kLanes, w, r.pairs);
+      g3 = SumLanes<W, SB, P>(start, sums, r.first + d + 3 * W::kLanes, w, r.pairs);
     }
     // Lane k of the packed register holds pixels k, L + k, 2L + k, 3L + k.
-    R px = width.LaneMajor(W::PackUs16(W::PackS32(g[0], g[1]), W::PackS32(g[2], g[3])));
+    R px = width.LaneMajor(W::PackUs16(W::PackS32(g0, g1), W::PackS32(g2, g3)));
     if constexpr (SB == 3 && DB == 4) px = W::Or(px, opaque);
     if constexpr (DB == 3) px = width.Pack24(px);
     const long left = r.count - d;
@@ -127,6 +189,12 @@ void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
       W::StorePart(out, px, static_cast<std::size_t>(left) * DB);
     }
   }
+}
+
+template <class W, int SB, int DB>
+void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out, const Band* ahead) {
+  if (r.pairs == 1) return SumRunsOf<W, SB, DB, 1>(sums, r, out, ahead);
+  SumRunsOf<W, SB, DB, 0>(sums, r, out, ahead);
 }
 
 }  // namespace

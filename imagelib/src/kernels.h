@@ -93,7 +93,10 @@ struct Kernels {
   // Area averaging: the vertical pass, and the horizontal pass
   // [source is 32-bit][destination is 32-bit].
   void (*sumBand)(const Band& band, std::uint16_t* sums);
-  void (*sumRuns[2][2])(const std::uint16_t* sums, const Runs& runs, Byte* out);
+  // The horizontal pass works from the nearest caches; meanwhile it asks for
+  // the bytes of `ahead`, the band of the next row to make (or null), so that
+  // memory delivers them while the processor computes.
+  void (*sumRuns[2][2])(const std::uint16_t* sums, const Runs& runs, Byte* out, const Band* ahead);
   int lanes;        // destination pixels per register of the horizontal pass
   int windowWords;  // words of the window it gathers from, or 0
 };

@@ -138,7 +138,7 @@ void SumBand(const Band& b, std::uint16_t* sums) {
 // Each pixel's pairs of weights lie at w[(pixel * pairs + j) * 4], as LayRuns
 // lays them for one lane.
 template <int SB, int DB>
-void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
+void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out, const Band*) {
   constexpr int kChannels = SB == 4 && DB == 4 ? 4 : 3;
   for (long d = 0; d < r.count; ++d, out += DB) {
     const std::int16_t* v = reinterpret_cast<const std::int16_t*>(sums) + std::size_t{r.first[d]} * SB;

@@ -170,42 +170,49 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
 
   const std::ptrdiff_t srcStride = static_cast<std::ptrdiff_t>(Stride(src));
   const std::ptrdiff_t dstStride = static_cast<std::ptrdiff_t>(Stride(dst));
-  const unsigned char* srcRow = PixelAddress(src, from.x, from.y);
-  unsigned char* dstRow = PixelAddress(dst, to.x, to.y);
-  const unsigned char* lastBand = nullptr;
-  const Entry* lastWeights = nullptr;
-  long lastRows = 0;
-  long yPos = 0;
-  for (long dy = 0; dy < to.h; ++dy, dstRow -= dstStride) {
-    // This row's vertical entries: up to the one that completes it.
+  const std::size_t rowBytes = sW * static_cast<std::size_t>(sb);
+  // The band of the destination row whose vertical entries start at yPos,
+  // whose first source row is `top`; `end` is where the next row's entries
+  // start, `next` its first source row (the last one used here).
+  struct RowBand {
+    Band band;
+    long end;
+    const unsigned char* next;
+  };
+  const auto bandAt = [&](long yPos, const unsigned char* top) {
     long yEnd = yPos;
     int room = 256;
     do room -= Y[yEnd++];
     while (room > 0);
-
-    const Entry* weights = Y + yPos;
-    const unsigned char* band = srcRow;
-    long rows = yEnd - yPos;
-    while (*weights == 0) {  // a row whose share is 0 adds nothing
-      ++weights;
-      --rows;
-      band -= srcStride;
+    Band b{top, srcStride, Y + yPos, yEnd - yPos, rowBytes};
+    while (*b.w == 0) {  // a row whose share is 0 adds nothing
+      ++b.w;
+      --b.rows;
+      b.first -= srcStride;
     }
+    return RowBand{b, yEnd, top - (yEnd - yPos - 1) * srcStride};
+  };
+  const auto sameBand = [](const Band& a, const Band& b) {
+    return a.first == b.first && a.rows == b.rows && std::equal(a.w, a.w + a.rows, b.w);
+  };
+
+  unsigned char* dstRow = PixelAddress(dst, to.x, to.y);
+  RowBand row = bandAt(0, PixelAddress(src, from.x, from.y));
+  Band previous{};
+  for (long dy = 0; dy < to.h; ++dy, dstRow -= dstStride) {
+    const bool last = dy + 1 == to.h;
+    const RowBand next = last ? row : bandAt(row.end, row.next);
     // When enlarging, neighbouring rows often take the same band with the
     // same weights: the row above is then the result already.
-    if (band == lastBand && rows == lastRows && std::equal(weights, weights + rows, lastWeights)) {
+    if (dy > 0 && sameBand(row.band, previous)) {
       std::memcpy(dstRow, dstRow + dstStride, dW * static_cast<std::size_t>(db));
     } else {
-      k.sumBand(Band{band, srcStride, weights, rows, sW * static_cast<std::size_t>(sb)}, sums);
-      sumRuns(sums, runs, dstRow);
-      lastBand = band;
-      lastRows = rows;
-      lastWeights = weights;
+      k.sumBand(row.band, sums);
+      // The next band's rows are asked for while this row is made.
+      sumRuns(sums, runs, dstRow, last || sameBand(next.band, row.band) ? nullptr : &next.band);
+      previous = row.band;
     }
-
-    // The last row used also begins the next destination row.
-    srcRow -= (yEnd - yPos - 1) * srcStride;
-    yPos = yEnd;
+    row = next;
   }
 }
 
