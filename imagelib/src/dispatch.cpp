@@ -2,7 +2,6 @@
 #include "kernels.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #if defined(PIXOLAN_VECTOR_KERNELS)
 #include <cpuid.h>
@@ -76,14 +75,6 @@ Kernels Assembled(KernelWidth w) {
 }
 
 }  // namespace
-
-KernelWidth NarrowedWidth(KernelWidth detected, const char* choice) {
-  KernelWidth limit = detected;
-  if (choice != nullptr && std::strcmp(choice, "baseline") == 0) limit = KernelWidth::kSse2;
-  if (choice != nullptr && std::strcmp(choice, "ssse3") == 0) limit = KernelWidth::kSsse3;
-  if (choice != nullptr && std::strcmp(choice, "avx2") == 0) limit = KernelWidth::kAvx2;
-  return limit < detected ? limit : detected;
-}
 
 KernelWidth ActiveWidth() {
 #if defined(PIXOLAN_VECTOR_KERNELS)

@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace pixolan {
 
@@ -111,8 +112,16 @@ KernelWidth ActiveWidth();
 // The kernels of ActiveWidth().
 const Kernels& ActiveKernels();
 
-// `detected` narrowed by a PIXOLAN_SIMD value (null: not set); never wider.
-KernelWidth NarrowedWidth(KernelWidth detected, const char* choice);
+// `detected` narrowed by a PIXOLAN_SIMD value (null: not set): never wider,
+// so no choice runs an instruction the processor lacks; a value it does not
+// know leaves `detected`.
+inline KernelWidth NarrowedWidth(KernelWidth detected, const char* choice) {
+  KernelWidth limit = detected;
+  if (choice != nullptr && std::strcmp(choice, "baseline") == 0) limit = KernelWidth::kSse2;
+  if (choice != nullptr && std::strcmp(choice, "ssse3") == 0) limit = KernelWidth::kSsse3;
+  if (choice != nullptr && std::strcmp(choice, "avx2") == 0) limit = KernelWidth::kAvx2;
+  return limit < detected ? limit : detected;
+}
 
 extern const Kernels kPlainKernels;
 #if defined(PIXOLAN_VECTOR_KERNELS)

@@ -11,13 +11,6 @@
 namespace pixolan {
 namespace {
 
-inline std::uint32_t Load32(const Byte* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-inline void Store32(Byte* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
-
 // ---- PutImage ---------------------------------------------------------------
 
 // 24-bit source at 0 < T < 256: (s U + d T + 128) >> 8, alpha (a T + 128) >> 8.

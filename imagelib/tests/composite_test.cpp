@@ -135,17 +135,19 @@ TEST(CopyImage, AlphaFromA24BitSourceAndKeptChannels) {
   EXPECT_EQ(testing_support::PixelAt(*dst, 2, 0), (Bytes{10, 20, 30, 255}));
 }
 
-// Rows of every length 0..40 from every start 0..15, the destination
+// Rows of every length 0..88 from every start 0..15, the destination
 // starting elsewhere, for masks with block loops on every depth pair: every
-// block width meets every tail length and alignment. The pixels around the
-// row and the row padding must keep their values.
+// block width meets every tail length and alignment, and 24-bit rows reach a
+// partial 64-byte register after none, one and two whole ones (their kept
+// channels repeat only every three registers). The pixels around the row and
+// the row padding must keep their values.
 TEST(CopyImage, RowTailsOfEveryLengthAtEveryOffset) {
   Rng rng(41);
   for (int srcBpp : {24, 32})
     for (int dstBpp : {24, 32})
       for (int mask : {0, 8, 13}) {
-        ImagePtr src = MakeImage(57, 3, srcBpp), dst = MakeImage(57, 3, dstBpp);
-        for (LONG length = 0; length <= 40; ++length)
+        ImagePtr src = MakeImage(104, 3, srcBpp), dst = MakeImage(104, 3, dstBpp);
+        for (LONG length = 0; length <= 88; ++length)
           for (LONG offset = 0; offset < 16; ++offset) {
             testing_support::FillRandom(*src, rng.Next());
             testing_support::FillRandom(*dst, rng.Next());
