@@ -20,6 +20,10 @@ namespace {
 // the total is the sum less 32768 * 256 / 256 = 32768, the form the
 // horizontal pass takes. A band of one row has the whole entry 256:
 // (p - 128) * 256.
+// How far ahead of the vertical pass its rows are asked for: memory is
+// slower to answer than the hardware guesses on its own.
+constexpr std::size_t kAhead = 2048;
+
 template <class W>
 struct BandPass {
   using R = typename W::R;
@@ -33,6 +37,8 @@ struct BandPass {
   template <bool Whole>
   void Bytes(const Byte* at, std::uint16_t* out, std::size_t n) const {
     const std::size_t offset = static_cast<std::size_t>(at - a);
+    _mm_prefetch(reinterpret_cast<const char*>(at + kAhead), _MM_HINT_T0);
+    if (b != nullptr) _mm_prefetch(reinterpret_cast<const char*>(b + offset + kAhead), _MM_HINT_T0);
     const R x = w.InMemoryOrder(W::Xor(LoadBytes<W, Whole>(at, n), flip));
     R lo, hi;
     if (b == nullptr) {
@@ -88,92 +94,69 @@ void SumBand(const Band& b, std::uint16_t* sums) {
 // multiply-add into 32-bit sums. `start` is the rounding 32768 plus the
 // 32768 * 256 that the vertical pass took off.
 template <class W, int SB, int P>
-inline typename W::R SumLanes(typename W::R start, const std::uint16_t* sums, const std::uint32_t* first,
-                              const std::uint32_t*& w, std::size_t pairs) {
+inline typename W::R SumLanes(const W& width, typename W::R start, const std::uint16_t* sums,
+                              const std::uint32_t* first, const std::uint32_t*& w, std::size_t pairs) {
   typename W::R acc = start;
-  for (std::size_t j = 0; j < (P != 0 ? P : pairs); ++j, w += 4 * W::kLanes) {
+  for (std::size_t j = 0; j < (P != 0 ? P : pairs); ++j, w += W::kLanes) {
     const typename W::R x = W::LoadLanes(sums, first, SB, 2 * SB * j);
-    acc = W::Add32(acc, W::Madd16(W::UnpackLo16(x, W::template BytesDown<2 * SB>(x)), W::Load(w)));
+    acc = W::Add32(acc, W::Madd16(W::UnpackLo16(x, W::template BytesDown<2 * SB>(x)), width.SpreadWeights(w)));
   }
   return W::template Srl32<16>(acc);
 }
 
-// The same where the register's columns lie within one window of two
+// The same where the register's columns lie within one window of one or two
 // registers from column `window`: one word permute per tap pair gathers what
-// the lanes would load.
-template <class W, int SB, int P>
-inline typename W::R SumWindow(typename W::R start, const std::uint16_t* sums, std::uint32_t window,
-                               const std::uint16_t*& gather, const std::uint32_t*& w, std::size_t pairs) {
+// the lanes would load. `pairs0` holds in every lane the words of channel c of
+// a pixel's first two columns (c and SB + c), `next` what the next tap pair
+// adds to them.
+template <class W, int SB, int P, int Registers>
+inline typename W::R SumWindow(const W& width, typename W::R start, typename W::R pairs0, typename W::R next,
+                               const std::uint16_t* sums, std::uint32_t window, const Byte* shift,
+                               const std::uint32_t*& w, std::size_t pairs) {
   const std::uint16_t* from = sums + std::size_t{window} * SB;
-  const typename W::R lo = W::Load(from), hi = W::Load(from + W::kBytes / 2);
+  const typename W::R lo = W::Load(from), hi = Registers == 2 ? W::Load(from + W::kBytes / 2) : lo;
+  typename W::R index = W::Add16(width.LaneShifts(shift), pairs0);
   typename W::R acc = start;
-  for (std::size_t j = 0; j < (P != 0 ? P : pairs); ++j, w += 4 * W::kLanes, gather += W::kBytes / 2)
-    acc = W::Add32(acc, W::Madd16(W::Gather16(lo, W::Load(gather), hi), W::Load(w)));
+  for (std::size_t j = 0; j < (P != 0 ? P : pairs); ++j, w += W::kLanes, index = W::Add16(index, next)) {
+    const typename W::R x = Registers == 2 ? W::Gather16(lo, index, hi) : W::Permute16(lo, index);
+    acc = W::Add32(acc, W::Madd16(x, width.SpreadWeights(w)));
+  }
   return W::template Srl32<16>(acc);
 }
-
-// Asks for the bytes of a band a share at a time, into the second-level
-// cache (the sums row fills the first).
-struct Ahead {
-  const Byte* row = nullptr;
-  std::ptrdiff_t stride = 0;
-  std::size_t bytes = 0, at = 0, perStep = 0;
-  long rowsLeft = 0;
-
-  Ahead(const Band* band, long steps) {
-    if (band == nullptr || band->bytes == 0 || steps <= 0) return;
-    row = band->first;
-    stride = band->stride;
-    bytes = band->bytes;
-    rowsLeft = band->rows;
-    const std::size_t lines = static_cast<std::size_t>(band->rows) * ((bytes + 63) / 64);
-    perStep = (lines + static_cast<std::size_t>(steps) - 1) / static_cast<std::size_t>(steps);
-  }
-  void Step() {
-    for (std::size_t n = perStep; n != 0 && rowsLeft > 0; --n) {
-      _mm_prefetch(reinterpret_cast<const char*>(row + at), _MM_HINT_T1);
-      at += 64;
-      if (at >= bytes) {
-        at = 0;
-        row -= stride;
-        --rowsLeft;
-      }
-    }
-  }
-};
 
 // The horizontal pass: 4 registers of pixels per step, packed to bytes (the
-// fourth channel of a 3-channel source is dropped or set to 255). P is the
-// number of tap pairs where it is known at compile time (most often 1), 0
-// where it is not.
-template <class W, int SB, int DB, int P>
-void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out, const Band* band) {
+// fourth channel of a 3-channel source is dropped or set to 255).
+template <class W, int SB, int DB, int P, int Registers>
+void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out) {
   using R = typename W::R;
   constexpr long kStep = 4 * W::kLanes;
   const W width;
   const R start = W::Kept(W::Fill32((256u << 15) + 32768)), opaque = W::Kept(W::Fill32(0xFF000000u));
   const std::uint32_t* w = r.w;
   const std::uint32_t* window = r.window;
-  const std::uint16_t* gather = r.gather;
-  const bool windowed = W::kWindowWords > 0 && window != nullptr;
-  Ahead ahead(band, (r.count + kStep - 1) / kStep);
+  const Byte* shift = r.shift;
+  alignas(16) std::uint16_t channelPairs[8];
+  for (int c = 0; c < 4; ++c) {
+    channelPairs[2 * c] = static_cast<std::uint16_t>(c);
+    channelPairs[2 * c + 1] = static_cast<std::uint16_t>(SB + c);
+  }
+  const R pairs0 = W::Kept(W::Lanes(reinterpret_cast<const Byte*>(channelPairs))), next = W::Kept(W::Fill16(2 * SB));
   for (long d = 0; d < r.count; d += kStep, out += DB * kStep) {
-    ahead.Step();
     R g0, g1, g2, g3;
-    if constexpr (W::kWindowWords > 0) {
-      if (windowed) {
-        g0 = SumWindow<W, SB, P>(start, sums, window[0], gather, w, r.pairs);
-        g1 = SumWindow<W, SB, P>(start, sums, window[1], gather, w, r.pairs);
-        g2 = SumWindow<W, SB, P>(start, sums, window[2], gather, w, r.pairs);
-        g3 = SumWindow<W, SB, P>(start, sums, window[3], gather, w, r.pairs);
-        window += 4;
-      }
-    }
-    if (!windowed) {
-      g0 = SumLanes<W, SB, P>(start, sums, r.first + d, w, r.pairs);
-      g1 = SumLanes<W, SB, P>(start, sums, r.first + d + W::kLanes, w, r.pairs);
-      g2 = SumLanes<W, SB, P>(start, sums, r.first + d + 2 * W::kLanes, w, r.pairs);
-      g3 = SumLanes<W, SB, P>(start, sums, r.first + d + 3 * W::kLanes, w, r.pairs);
+    if constexpr (Registers > 0) {
+      g0 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[0], shift, w, r.pairs);
+      g1 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[1], shift + W::kLanes, w, r.pairs);
+      g2 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[2], shift + 2 * W::kLanes, w,
+                                          r.pairs);
+      g3 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[3], shift + 3 * W::kLanes, w,
+                                          r.pairs);
+      window += 4;
+      shift += kStep;
+    } else {
+      g0 = SumLanes<W, SB, P>(width, start, sums, r.first + d, w, r.pairs);
+      g1 = SumLanes<W, SB, P>(width, start, sums, r.first + d + W::kLanes, w, r.pairs);
+      g2 = SumLanes<W, SB, P>(width, start, sums, r.first + d + 2 * W::kLanes, w, r.pairs);
+      g3 = SumLanes<W, SB, P>(width, start, sums, r.first + d + 3 * W::kLanes, w, r.pairs);
     }
     // Lane k of the packed register holds pixels k, L + k, 2L + k, 3L + k.
     R px = width.LaneMajor(W::PackUs16(W::PackS32(g0, g1), W::PackS32(g2, g3)));
@@ -191,10 +174,21 @@ void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out, const Band* 
   }
 }
 
+template <class W, int SB, int DB, int P>
+void SumRunsWith(const std::uint16_t* sums, const Runs& r, Byte* out) {
+  if constexpr (W::kWindowWords > 0) {
+    if (r.windowRegisters == 1) return SumRunsOf<W, SB, DB, P, 1>(sums, r, out);
+    if (r.windowRegisters == 2) return SumRunsOf<W, SB, DB, P, 2>(sums, r, out);
+  }
+  SumRunsOf<W, SB, DB, P, 0>(sums, r, out);
+}
+
+// P is the number of tap pairs where it is known at compile time (most often
+// 1), 0 where it is not.
 template <class W, int SB, int DB>
-void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out, const Band* ahead) {
-  if (r.pairs == 1) return SumRunsOf<W, SB, DB, 1>(sums, r, out, ahead);
-  SumRunsOf<W, SB, DB, 0>(sums, r, out, ahead);
+void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
+  if (r.pairs == 1) return SumRunsWith<W, SB, DB, 1>(sums, r, out);
+  SumRunsWith<W, SB, DB, 0>(sums, r, out);
 }
 
 }  // namespace

@@ -50,8 +50,8 @@ struct Transfer {
 // values for the horizontal pass's multiply-adds. That pass makes each
 // destination pixel from its run of columns of the sums: two columns (a tap
 // pair) at a time, each weighted by its entry, four channels in 32-bit lanes.
-// The runs are laid out (stretch.h) in steps of 4 * lanes pixels: register q
-// of a step makes pixels q * lanes + k in its lanes k.
+// The runs are laid out (stretch.h) by register: register r makes pixels
+// r * lanes + k in its lanes k; four registers make a step of 4 * lanes.
 struct Band {
   const Byte* first;       // the band's top row
   std::ptrdiff_t stride;   // from a row to the next one down: first - stride
@@ -61,14 +61,15 @@ struct Band {
 };
 struct Runs {
   const std::uint32_t* first;  // per destination pixel: its first column
-  const std::uint32_t* w;      // per register and tap pair: per lane four times w0 | w1 << 16
+  const std::uint32_t* w;      // per register and tap pair, per lane: w0 | w1 << 16
   std::size_t pairs;           // tap pairs per pixel
   long count;                  // destination pixels
-  // Where the kernel can gather words from a window of two registers: per
-  // register the window's first column, and per register and tap pair the
-  // word index of each lane's two columns, channel by channel; else null.
+  // Where the kernel can gather words from a window of one or two registers
+  // (windowRegisters, else 0): per register the window's first column, and
+  // per pixel the word in that window where its columns begin.
   const std::uint32_t* window;
-  const std::uint16_t* gather;
+  const Byte* shift;
+  int windowRegisters;
 };
 
 struct Kernels {
@@ -94,10 +95,7 @@ struct Kernels {
   // Area averaging: the vertical pass, and the horizontal pass
   // [source is 32-bit][destination is 32-bit].
   void (*sumBand)(const Band& band, std::uint16_t* sums);
-  // The horizontal pass works from the nearest caches; meanwhile it asks for
-  // the bytes of `ahead`, the band of the next row to make (or null), so that
-  // memory delivers them while the processor computes.
-  void (*sumRuns[2][2])(const std::uint16_t* sums, const Runs& runs, Byte* out, const Band* ahead);
+  void (*sumRuns[2][2])(const std::uint16_t* sums, const Runs& runs, Byte* out);
   int lanes;        // destination pixels per register of the horizontal pass
   int windowWords;  // words of the window it gathers from, or 0
 };

@@ -128,16 +128,16 @@ void SumBand(const Band& b, std::uint16_t* sums) {
   }
 }
 
-// Each pixel's pairs of weights lie at w[(pixel * pairs + j) * 4], as LayRuns
-// lays them for one lane.
+// Each pixel's pairs of weights lie at w[pixel * pairs + j], as LayRuns lays
+// them for one lane.
 template <int SB, int DB>
-void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out, const Band*) {
+void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
   constexpr int kChannels = SB == 4 && DB == 4 ? 4 : 3;
   for (long d = 0; d < r.count; ++d, out += DB) {
     const std::int16_t* v = reinterpret_cast<const std::int16_t*>(sums) + std::size_t{r.first[d]} * SB;
-    const std::uint32_t* w = r.w + static_cast<std::size_t>(d) * r.pairs * 4;
+    const std::uint32_t* w = r.w + static_cast<std::size_t>(d) * r.pairs;
     std::int32_t total[4] = {};
-    for (std::size_t j = 0; j < r.pairs; ++j, w += 4, v += 2 * SB) {
+    for (std::size_t j = 0; j < r.pairs; ++j, ++w, v += 2 * SB) {
       const std::int32_t w0 = static_cast<std::int32_t>(*w & 0xFFFF), w1 = static_cast<std::int32_t>(*w >> 16);
       for (int c = 0; c < kChannels; ++c) total[c] += w0 * v[c] + w1 * v[SB + c];
     }

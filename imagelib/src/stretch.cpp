@@ -28,6 +28,9 @@ namespace {
 
 using Entry = std::uint16_t;
 
+// Source bytes per stretch of a row (see StretchArea).
+constexpr std::size_t kStretchBytes = 2048;
+
 // Follows the horizontal entries in order and calls take(pixel, column,
 // tap, entry) for each that belongs to a destination pixel's run; leading
 // zero shares are left out (they add nothing).
@@ -80,42 +83,40 @@ std::size_t RunPixels(long dW, int lanes) {
 }
 
 void LayRuns(const Entry* X, long dW, long sW, int lanes, std::size_t pairs, std::uint32_t* first, std::uint32_t* w) {
-  const std::size_t pixels = RunPixels(dW, lanes), step = 4 * static_cast<std::size_t>(lanes);
+  const std::size_t pixels = RunPixels(dW, lanes);
   std::fill(first, first + pixels, 0u);
-  std::fill(w, w + pixels * pairs * 4, 0u);
+  std::fill(w, w + pixels * pairs, 0u);
   auto walk = WalkRuns(dW, [&](long d, std::uint32_t column, std::size_t tap, Entry e) {
-    const std::size_t pixel = static_cast<std::size_t>(d), at = pixel % step;
+    const std::size_t pixel = static_cast<std::size_t>(d), l = static_cast<std::size_t>(lanes);
     if (tap == 0) first[pixel] = column;
-    // By register (pixel q * lanes + k of a step in lane k of its register
-    // q), then by tap pair, then by lane.
-    const std::size_t q = at / static_cast<std::size_t>(lanes), k = at % static_cast<std::size_t>(lanes);
-    std::uint32_t* lane = w + ((pixel / step * 4 + q) * pairs + tap / 2) * 4 * static_cast<std::size_t>(lanes) + k * 4;
-    for (int c = 0; c < 4; ++c) lane[c] |= std::uint32_t{e} << (16 * (tap % 2));
+    // By register (pixels r * lanes + k in its lanes k), then by tap pair,
+    // then by lane.
+    w[(pixel / l * pairs + tap / 2) * l + pixel % l] |= std::uint32_t{e} << (16 * (tap % 2));
   });
   for (long i = 0; i < dW + sW; ++i) walk(X[i]);
 }
 
-bool LayWindows(const std::uint32_t* first, const std::uint32_t* w, long dW, int lanes, std::size_t pairs, int sb,
-                int windowWords, std::uint32_t* window, std::uint16_t* gather) {
-  const std::size_t registers = RunPixels(dW, lanes) / static_cast<std::size_t>(lanes);
-  const std::size_t l = static_cast<std::size_t>(lanes);
+int LayWindows(const std::uint32_t* first, const std::uint32_t* w, long dW, int lanes, std::size_t pairs, int sb,
+               int windowWords, std::uint32_t* window, Byte* shift) {
+  const std::size_t l = static_cast<std::size_t>(lanes), registers = RunPixels(dW, lanes) / l;
+  std::size_t widest = 0;
   for (std::size_t r = 0; r < registers; ++r) {
     const std::size_t pixel0 = r * l;
     window[r] = pixel0 < static_cast<std::size_t>(dW) ? first[pixel0] : 0;
-    for (std::size_t j = 0; j < pairs; ++j, w += 4 * l) {
-      for (std::size_t k = 0; k < l; ++k)
-        for (int c = 0; c < 4; ++c)
-          for (int h = 0; h < 2; ++h) {
-            std::uint16_t& index = gather[((r * pairs + j) * l + k) * 8 + 2 * static_cast<std::size_t>(c) + h];
-            index = 0;  // a tap of weight 0 may read any word
-            if ((w[4 * k] >> (16 * h) & 0xFFFF) == 0 || c >= sb) continue;
-            const std::size_t word = (first[pixel0 + k] + 2 * j + h - window[r]) * static_cast<std::size_t>(sb) + c;
-            if (word >= static_cast<std::size_t>(windowWords)) return false;
-            index = static_cast<std::uint16_t>(word);
-          }
+    for (std::size_t k = 0; k < l; ++k) {
+      // Lanes of padding pixels have no taps; the first column of one that
+      // lies before the window is never read either.
+      const std::size_t lead = first[pixel0 + k] >= window[r] ? first[pixel0 + k] - window[r] : 0;
+      for (std::size_t j = 0; j < pairs; ++j)
+        for (int h = 0; h < 2; ++h) {
+          if ((w[(r * pairs + j) * l + k] >> (16 * h) & 0xFFFF) == 0) continue;
+          widest = std::max(widest, (lead + 2 * j + h + 1) * static_cast<std::size_t>(sb));
+        }
+      if (widest > static_cast<std::size_t>(windowWords)) return 0;
+      shift[pixel0 + k] = static_cast<Byte>(lead * static_cast<std::size_t>(sb));
     }
   }
-  return true;
+  return widest <= static_cast<std::size_t>(windowWords) / 2 ? 1 : 2;
 }
 
 std::unique_ptr<std::uint16_t[]> BuildCoverageTables(int& errorCode, long dW, long dH, long sW, long sH,
@@ -141,31 +142,35 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   const Kernels& k = ActiveKernels();
   const std::size_t sW = static_cast<std::size_t>(from.w), dW = static_cast<std::size_t>(to.w);
   const std::size_t sH = static_cast<std::size_t>(from.h), dH = static_cast<std::size_t>(to.h);
-  // Working space behind the tables, in 16-bit entries: the runs (32-bit
-  // words, from an even entry on), then one row of band sums with zero
-  // columns behind it, as far as the longest runs read (16 bytes from their
-  // last pair on).
+  // Working space behind the tables, each piece on a 64-byte boundary (the
+  // kernels load whole registers from it): the runs' first columns and
+  // weights, where the kernel gathers the windows and their shifts, then one
+  // row of band sums with zero columns behind it, as far as the longest runs
+  // or a window read.
   const std::size_t pairs = RunPairs(to.w, from.w);
   const std::size_t pixels = RunPixels(to.w, k.lanes), registers = pixels / static_cast<std::size_t>(k.lanes);
-  const std::size_t tableEntries = sW + dW + sH + dH, runsAt = (tableEntries + 1) & ~std::size_t{1};
-  const std::size_t runEntries = 2 * (pixels + pixels * pairs * 4);
-  const std::size_t windowEntries = k.windowWords > 0 ? 2 * registers + registers * pairs * 4 * k.lanes * 2 : 0;
+  constexpr std::size_t kLine = 32;  // entries
+  const auto lines = [](std::size_t entries) { return (entries + kLine - 1) / kLine * kLine; };
+  const std::size_t firstEntries = lines(2 * pixels), weightEntries = lines(2 * pixels * pairs);
+  const std::size_t windowEntries = k.windowWords > 0 ? lines(2 * registers) + lines(pixels / 2 + 1) : 0;
   const std::size_t sumEntries =
-      (sW + 2 * pairs + 3) * static_cast<std::size_t>(sb) + static_cast<std::size_t>(k.windowWords);
-  std::unique_ptr<Entry[]> block = BuildCoverageTables(dst.ErrorCode, to.w, to.h, from.w, from.h,
-                                                       runsAt - tableEntries + runEntries + windowEntries + sumEntries);
+      lines((sW + 2 * pairs + 3) * static_cast<std::size_t>(sb) + static_cast<std::size_t>(k.windowWords));
+  const std::size_t tableEntries = sW + dW + sH + dH;
+  std::unique_ptr<Entry[]> block = BuildCoverageTables(
+      dst.ErrorCode, to.w, to.h, from.w, from.h, kLine + firstEntries + weightEntries + windowEntries + sumEntries);
   if (!block) return;
   const Entry* Y = block.get() + sW + dW;
-  std::uint32_t* first = reinterpret_cast<std::uint32_t*>(block.get() + runsAt);
-  std::uint32_t* weights32 = first + pixels;
-  std::uint32_t* window = weights32 + pixels * pairs * 4;
-  Entry* gather = reinterpret_cast<Entry*>(window + registers);
-  Entry* sums = block.get() + runsAt + runEntries + windowEntries;
-  LayRuns(block.get(), to.w, from.w, k.lanes, pairs, first, weights32);
-  const bool windowed =
-      k.windowWords > 0 && LayWindows(first, weights32, to.w, k.lanes, pairs, sb, k.windowWords, window, gather);
+  Entry* at = block.get() + tableEntries;
+  at += (kLine - reinterpret_cast<std::uintptr_t>(at) / sizeof(Entry) % kLine) % kLine;
+  std::uint32_t* first = reinterpret_cast<std::uint32_t*>(at);
+  std::uint32_t* weights = reinterpret_cast<std::uint32_t*>(at += firstEntries);
+  std::uint32_t* window = reinterpret_cast<std::uint32_t*>(at += weightEntries);
+  Byte* shift = reinterpret_cast<Byte*>(window + registers);
+  Entry* sums = at += windowEntries;
+  LayRuns(block.get(), to.w, from.w, k.lanes, pairs, first, weights);
+  const int windowRegisters =
+      k.windowWords > 0 ? LayWindows(first, weights, to.w, k.lanes, pairs, sb, k.windowWords, window, shift) : 0;
   std::memset(sums + sW * sb, 0, (sumEntries - sW * sb) * sizeof(Entry));
-  const Runs runs{first, weights32, pairs, to.w, windowed ? window : nullptr, windowed ? gather : nullptr};
   const auto sumRuns = k.sumRuns[sb == 4][db == 4];
 
   const std::ptrdiff_t srcStride = static_cast<std::ptrdiff_t>(Stride(src));
@@ -196,23 +201,52 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
     return a.first == b.first && a.rows == b.rows && std::equal(a.w, a.w + a.rows, b.w);
   };
 
+  // A row is made a stretch of columns at a time: the vertical pass over the
+  // stretch, then the horizontal pass for the destination pixels (whole
+  // steps of the runs' layout) whose runs end within it. The source rows are
+  // thus read all along the row, and memory delivers the next stretch while
+  // the processor makes pixels from the last one.
+  const long step = 4L * k.lanes;
+  const std::size_t stretchColumns = std::max<std::size_t>(kStretchBytes / static_cast<std::size_t>(sb), 2 * pairs);
+  const auto makeRow = [&](const Band& band, unsigned char* out) {
+    std::size_t done = 0;  // columns summed
+    long made = 0;         // destination pixels made
+    while (made < to.w) {
+      const std::size_t until = std::min(sW, done + stretchColumns);
+      Band part = band;
+      part.first += done * static_cast<std::size_t>(sb);
+      part.bytes = (until - done) * static_cast<std::size_t>(sb);
+      k.sumBand(part, sums + done * static_cast<std::size_t>(sb));
+      done = until;
+      long end = made;
+      while (end < to.w && (done == sW || first[std::min(end + step, to.w) - 1] + 2 * pairs <= done))
+        end = std::min(end + step, to.w);
+      if (end == made) continue;
+      const Runs some{first + made,
+                      weights + static_cast<std::size_t>(made) * pairs,
+                      pairs,
+                      end - made,
+                      window + made / k.lanes,
+                      shift + made,
+                      windowRegisters};
+      sumRuns(sums, some, out + static_cast<std::size_t>(made) * static_cast<std::size_t>(db));
+      made = end;
+    }
+  };
+
   unsigned char* dstRow = PixelAddress(dst, to.x, to.y);
   RowBand row = bandAt(0, PixelAddress(src, from.x, from.y));
   Band previous{};
   for (long dy = 0; dy < to.h; ++dy, dstRow -= dstStride) {
-    const bool last = dy + 1 == to.h;
-    const RowBand next = last ? row : bandAt(row.end, row.next);
     // When enlarging, neighbouring rows often take the same band with the
     // same weights: the row above is then the result already.
     if (dy > 0 && sameBand(row.band, previous)) {
       std::memcpy(dstRow, dstRow + dstStride, dW * static_cast<std::size_t>(db));
     } else {
-      k.sumBand(row.band, sums);
-      // The next band's rows are asked for while this row is made.
-      sumRuns(sums, runs, dstRow, last || sameBand(next.band, row.band) ? nullptr : &next.band);
+      makeRow(row.band, dstRow);
       previous = row.band;
     }
-    row = next;
+    if (dy + 1 < to.h) row = bandAt(row.end, row.next);
   }
 }
 

@@ -37,6 +37,7 @@ struct Avx2 {
   R ungroup = Kept(_mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0)),
     reversed = Kept(_mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
   R laneMajor = Kept(_mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  R laneWeights = Kept(_mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1));
 
   // ---- memory ----
   static R Load(const void* p) { return _mm256_loadu_si256(static_cast<const R*>(p)); }
@@ -116,6 +117,10 @@ struct Avx2 {
   static R UnpackLo16(R a, R b) { return _mm256_unpacklo_epi16(a, b); }
   static R PackUs16(R a, R b) { return _mm256_packus_epi16(a, b); }
   static R PackS32(R a, R b) { return _mm256_packs_epi32(a, b); }
+  R SpreadWeights(const std::uint32_t* p) const {
+    return _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))),
+                                       laneWeights);
+  }
   R LaneMajor(R a) const { return _mm256_permutevar8x32_epi32(a, laneMajor); }
   R InMemoryOrder(R a) const { return _mm256_permute4x64_epi64(a, 0xD8); }
   // Lane k gets group k of four 24-bit pixels (bytes 12k..12k+11) in its

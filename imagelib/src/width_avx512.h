@@ -10,6 +10,7 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace pixolan {
 namespace {
@@ -38,6 +39,9 @@ struct Avx512 {
   R reversed = Kept(Dwords(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0));
   R memoryOrder = Kept(_mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7));
   R laneMajor = Kept(Dwords(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+  R laneWeights = Kept(Dwords(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3));
+  R laneShifts = Kept(_mm512_set_epi64(0x8003800380038003, 0x8003800380038003, 0x8002800280028002, 0x8002800280028002,
+                                       0x8001800180018001, 0x8001800180018001, 0x8000800080008000, 0x8000800080008000));
 
   // ---- memory ----
   static R Load(const void* p) { return _mm512_loadu_si512(p); }
@@ -122,9 +126,21 @@ struct Avx512 {
   static R UnpackLo16(R a, R b) { return _mm512_unpacklo_epi16(a, b); }
   static R PackUs16(R a, R b) { return _mm512_packus_epi16(a, b); }
   static R PackS32(R a, R b) { return _mm512_packs_epi32(a, b); }
+  R SpreadWeights(const std::uint32_t* p) const {
+    return _mm512_permutexvar_epi32(laneWeights,
+                                    _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+  }
+  // Lane k: the byte p[k] in all eight of its 16-bit lanes.
+  R LaneShifts(const Byte* p) const {
+    std::uint32_t four;
+    std::memcpy(&four, p, 4);
+    return Shuffle8(Fill32(four), laneShifts);
+  }
   R LaneMajor(R a) const { return _mm512_permutexvar_epi32(laneMajor, a); }
   // Word i of the result: word index[i] of lo:hi (64 words).
   static R Gather16(R lo, R index, R hi) { return _mm512_permutex2var_epi16(lo, index, hi); }
+  // Word i of the result: word index[i] of v (32 words).
+  static R Permute16(R v, R index) { return _mm512_permutexvar_epi16(index, v); }
   R InMemoryOrder(R a) const { return _mm512_permutexvar_epi64(memoryOrder, a); }
   // Lane k gets group k (or 3 - k) of four 24-bit pixels in its bytes 0..11;
   // and back.

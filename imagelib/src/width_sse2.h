@@ -127,6 +127,8 @@ struct Sse2 {
   // Reorders 64-bit blocks so that UnpackLo8 and UnpackHi8 of two registers
   // give the first and the second half of their bytes in memory order.
   R InMemoryOrder(R a) const { return a; }
+  // Lane k: the weight word p[k] in all four of its 32-bit lanes.
+  R SpreadWeights(const std::uint32_t* p) const { return Fill32(*p); }
   // From dword (lane k, slot q) to dword q * kLanes + k.
   R LaneMajor(R a) const { return a; }
 
