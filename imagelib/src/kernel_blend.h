@@ -18,27 +18,24 @@ struct Over32 {
   R flip = W::Kept(W::Fill8(0x80)), top = W::Kept(W::Fill16(0x8000)), c257 = W::Kept(W::Fill16(257));
   R c65280 = W::Kept(W::Fill32(65280));
 
+  // d in 32-bit lanes, or (Packed) packed lanes with the result in packed
+  // lanes too.
+  template <bool Packed>
   R Blend(R s, R d) const {
-    // Each pixel's weight bytes [Ll, Lh, Kl, Kh].
-    R weights;
-    if constexpr (AtZero) {
-      weights = W::Or(W::template Srl32<16>(W::And(s, w.alphaMask)), W::AndNot(s, w.alphaMask));  // L = 256 sa
-    } else {
-      const R k = W::MulLo16(W::template Srl32<24>(W::AndNot(s, w.alphaMask)), u);
-      weights = W::Add32(W::Sub32(W::template Sll32<16>(k), k), c65280);  // L | K << 16
-    }
-    // Channel pairs (d', s') as signed bytes; the source's alpha counts as 0.
-    const R sb = W::Xor(W::AndNot(w.alphaMask, s), flip), db = W::Xor(d, flip);
+    R highLo, highHi, yLo, yHi;  // y + 1 - 32768
+    const R sb = W::Xor(Packed ? w.PackLanes(s) : W::AndNot(w.alphaMask, s), flip), db = W::Xor(d, flip);
     const R pairsLo = W::UnpackLo8(db, sb), pairsHi = W::UnpackHi8(db, sb);
-    R yLo, yHi;  // y + 1 - 32768
     if constexpr (AtZero) {
-      R highLo, highHi;
-      w.HighWeightPairs(weights, highLo, highHi);
+      // K = 256 (255 - sa), L = 256 sa: only the high bytes, (sa, 255 - sa).
+      w.template AlphaPairs<Packed>(s, highLo, highHi);
       yLo = W::MaddUbs(highLo, pairsLo);
       yHi = W::MaddUbs(highHi, pairsHi);
     } else {
-      R highLo, highHi, lowLo, lowHi;
-      w.WeightPairs(weights, highLo, highHi, lowLo, lowHi);
+      // Each pixel's weight bytes [Ll, Lh, Kl, Kh].
+      const R k = W::MulLo16(W::template Srl32<24>(W::AndNot(s, w.alphaMask)), u);
+      const R weights = W::Add32(W::Sub32(W::template Sll32<16>(k), k), c65280);  // L | K << 16
+      R lowLo, lowHi;
+      w.template WeightPairs<Packed>(weights, highLo, highHi, lowLo, lowHi);
       yLo = W::Add16(W::MaddUbs(highLo, pairsLo), w.RoundShift8(W::MaddUbs(lowLo, pairsLo)));
       yHi = W::Add16(W::MaddUbs(highHi, pairsHi), w.RoundShift8(W::MaddUbs(lowHi, pairsHi)));
     }
@@ -46,32 +43,40 @@ struct Over32 {
   }
 };
 
-// A 32-bit source over a DB-byte destination. A block of invisible source
-// pixels is skipped; at T = 0 a block of opaque ones is a copy (with alpha 0).
-template <class W, int DB, bool AtZero>
+// A 32-bit source over the destination. A block of invisible source pixels
+// is skipped; at T = 0 a block of opaque ones is a copy (with alpha 0). A
+// 24-bit destination is blended in packed lanes where the width can shuffle
+// bytes, so that its bytes need not be spread and packed again.
+template <class W, bool AtZero>
 struct Put32Blocks {
+  using R = typename W::R;
+  static constexpr bool kReadsDestination = true;
+  static constexpr bool kPackedDestination = W::kShuffles;
   Over32<W, AtZero> over;
-  template <bool Whole>
-  void Block(const Byte* s, Byte* d, long n) const {
-    const W& w = over.w;
-    const typename W::R sv = LoadPixels<W, 4, Whole>(w, s, n);
-    if (w.AllAlphaFull(sv)) return;
-    if (AtZero && w.AllAlphaZero(sv)) return StorePixels<W, DB, Whole>(w, d, sv, n);
-    StorePixels<W, DB, Whole>(w, d, over.Blend(sv, LoadPixels<W, DB, Whole>(w, d, n)), n);
+  bool Skip(R s) const { return over.w.AllAlphaFull(s); }
+  R Apply(R s, R d) const {
+    if (AtZero && over.w.AllAlphaZero(s)) return s;
+    return over.template Blend<false>(s, d);
+  }
+  R ApplyPacked(R s, R d) const {
+    if (AtZero && over.w.AllAlphaZero(s)) return over.w.PackLanes(s);
+    return over.template Blend<true>(s, d);
   }
 };
 
 template <class W, int DB, bool AtZero>
 void Put32(Transfer t, unsigned U) {
-  Put32Blocks<W, DB, AtZero> op{};
+  Put32Blocks<W, AtZero> op{};
   op.over.u = W::Kept(W::Fill32(U));
-  EachRow<W, 4, DB>(t, op);
+  EachRow<W, 4, DB>(op.over.w, t, op);
 }
 
 // (s U + d T + 128) >> 8 on every byte, from the signed pairs (s', d').
 template <class W>
 struct Mix24 {
   using R = typename W::R;
+  static constexpr bool kReadsDestination = true;
+  static constexpr bool kPackedDestination = false;
   W w;
   R ut;  // U | T << 8 in every 16-bit lane
   R flip = W::Kept(W::Fill8(0x80)), half = W::Kept(W::Fill16(32896));
@@ -88,10 +93,8 @@ struct Mix24 {
   }
   // Onto 32 bits the source spread to 32-bit lanes has alpha 0, so the same
   // mix gives the destination's alpha (a T + 128) >> 8.
-  template <bool Whole>
-  void Block(const Byte* s, Byte* d, long n) const {
-    StorePixels<W, 4, Whole>(w, d, Mix(LoadPixels<W, 3, Whole>(w, s, n), LoadPixels<W, 4, Whole>(w, d, n)), n);
-  }
+  static bool Skip(R) { return false; }
+  R Apply(R s, R d) const { return Mix(s, d); }
 };
 
 template <class W, int DB>
@@ -103,7 +106,7 @@ void Put24(Transfer t, unsigned T) {
     for (long j = 0; j < t.rows; ++j, t.src -= t.srcStride, t.dst -= t.dstStride)
       EachRegister<W>(t.src, t.dst, bytes, op);
   } else {
-    EachRow<W, 3, 4>(t, op);
+    EachRow<W, 3, 4>(op.w, t, op);
   }
 }
 

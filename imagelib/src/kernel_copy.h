@@ -12,31 +12,30 @@ namespace {
 // 24 into 32 bits with a fixed fourth byte, and 32 into 24 bits.
 template <class W>
 struct Widen {
-  W w;
-  typename W::R fourth;
-  template <bool Whole>
-  void Block(const Byte* s, Byte* d, long n) const {
-    StorePixels<W, 4, Whole>(w, d, W::Or(LoadPixels<W, 3, Whole>(w, s, n), fourth), n);
-  }
+  using R = typename W::R;
+  static constexpr bool kReadsDestination = false;
+  R fourth;
+  static bool Skip(R) { return false; }
+  R Apply(R s, R) const { return W::Or(s, fourth); }
 };
 template <class W>
 void WidenRow(const Byte* s, Byte* d, long n, Byte fourth) {
-  Widen<W> op{};
-  op.fourth = W::Kept(W::Fill32(static_cast<std::uint32_t>(fourth) << 24));
-  EachBlock<W, 3, 4>(s, d, n, op);
+  const W w;
+  Widen<W> op{W::Kept(W::Fill32(static_cast<std::uint32_t>(fourth) << 24))};
+  EachBlock<W, 3, 4>(w, s, d, n, op);
 }
 
 template <class W>
 struct Narrow {
-  W w;
-  template <bool Whole>
-  void Block(const Byte* s, Byte* d, long n) const {
-    StorePixels<W, 3, Whole>(w, d, LoadPixels<W, 4, Whole>(w, s, n), n);
-  }
+  using R = typename W::R;
+  static constexpr bool kReadsDestination = false;
+  static bool Skip(R) { return false; }
+  static R Apply(R s, R) { return s; }
 };
 template <class W>
 void NarrowRow(const Byte* s, Byte* d, long n) {
-  EachBlock<W, 4, 3>(s, d, n, Narrow<W>{});
+  const W w;
+  EachBlock<W, 4, 3>(w, s, d, n, Narrow<W>{});
 }
 
 // The bytes of a register that KeepMask keeps: a 32-bit word per pixel, or
@@ -56,30 +55,16 @@ inline typename W::R KeptRun(unsigned keep, int phase) {
 }
 
 // Whole pixels of SB bytes merged into DB-byte ones where `kept` is clear. A
-// 24-bit source gives alpha 255; a 32-bit source into 24 bits is packed first.
-template <class W, int SB, int DB>
+// 24-bit source gives alpha 255.
+template <class W, int SB>
 struct CopyKeeping {
   using R = typename W::R;
-  W w;
+  static constexpr bool kReadsDestination = true;
+  static constexpr bool kPackedDestination = false;
   R kept;
   R opaque = W::Kept(W::Fill32(0xFF000000u));
-  template <bool Whole>
-  void Block(const Byte* s, Byte* d, long n) const {
-    if constexpr (DB == 4) {
-      R from = LoadPixels<W, SB, Whole>(w, s, n);
-      if constexpr (SB == 3) from = W::Or(from, opaque);
-      StorePixels<W, 4, Whole>(w, d, W::Select(kept, LoadPixels<W, 4, Whole>(w, d, n), from), n);
-    } else {
-      // 32 into 24 bits: the packed block against the destination's bytes.
-      const std::size_t bytes = 3 * static_cast<std::size_t>(n);
-      const R from = w.Pack24(LoadPixels<W, 4, Whole>(w, s, n));
-      const R merged = W::Select(kept, Whole ? W::LoadRgb(d) : W::LoadPart(d, bytes), from);
-      if constexpr (Whole)
-        W::StoreRgb(d, merged);
-      else
-        W::StorePart(d, merged, bytes);
-    }
-  }
+  static bool Skip(R) { return false; }
+  R Apply(R s, R d) const { return W::Select(kept, d, SB == 3 ? W::Or(s, opaque) : s); }
 };
 
 // 24 into 24 bits: the row is a run of bytes whose kept pattern repeats every
@@ -105,9 +90,10 @@ void CopyKeepingRows(Transfer t, unsigned keep) {
   if constexpr (SB == 3 && DB == 3) {
     CopyKeeping24<W>(t, keep);
   } else {
-    CopyKeeping<W, SB, DB> op{};
-    op.kept = DB == 4 ? KeptWords<W>(keep) : KeptRun<W>(keep, 0);
-    EachRow<W, SB, DB>(t, op);
+    const W w;
+    CopyKeeping<W, SB> op{};
+    op.kept = KeptWords<W>(keep);
+    EachRow<W, SB, DB>(w, t, op);
   }
 }
 

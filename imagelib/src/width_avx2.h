@@ -17,6 +17,7 @@ namespace {
 struct Avx2 {
   using R = __m256i;
   static constexpr int kBytes = 32;
+  static constexpr bool kShuffles = true;  // byte shuffles within lanes
   static constexpr int kLanes = 2;
   static constexpr int kWindowWords = 0;
 
@@ -30,14 +31,23 @@ struct Avx2 {
   }
   R alphaMask = Kept(Fill32(0xFF000000u)), c128 = Kept(Fill16(128));
   R spread = Kept(Lanes(kSpread24)), pack = Kept(Lanes(kPack24)), reverse = Kept(Lanes(kReverse24));
-  R highPairs[2] = {Kept(Lanes(kHighPairs[0])), Kept(Lanes(kHighPairs[1]))};
-  R lowPairs[2] = {Kept(Lanes(kLowPairs[0])), Kept(Lanes(kLowPairs[1]))};
+  R highPairs[2][2] = {{Kept(Lanes(kHighPairs[0][0].b)), Kept(Lanes(kHighPairs[0][1].b))},
+                       {Kept(Lanes(kHighPairs[1][0].b)), Kept(Lanes(kHighPairs[1][1].b))}};
+  R lowPairs[2][2] = {{Kept(Lanes(kLowPairs[0][0].b)), Kept(Lanes(kLowPairs[0][1].b))},
+                      {Kept(Lanes(kLowPairs[1][0].b)), Kept(Lanes(kLowPairs[1][1].b))}};
+  R alphaPairs[2][2] = {{Kept(Lanes(kAlphaPairs[0][0].b)), Kept(Lanes(kAlphaPairs[0][1].b))},
+                        {Kept(Lanes(kAlphaPairs[1][0].b)), Kept(Lanes(kAlphaPairs[1][1].b))}};
+  R flipSecond = Kept(Lanes(kFlipSecond));
   R group = Kept(_mm256_setr_epi32(0, 1, 2, 0, 3, 4, 5, 0)),
     groupReversed = Kept(_mm256_setr_epi32(3, 4, 5, 0, 0, 1, 2, 0));
   R ungroup = Kept(_mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0)),
     reversed = Kept(_mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
   R laneMajor = Kept(_mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
   R laneWeights = Kept(_mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1));
+  R groupLast = Kept(_mm256_setr_epi32(2, 3, 4, 0, 5, 6, 7, 0));
+  R groupReversedLast = Kept(_mm256_setr_epi32(5, 6, 7, 0, 2, 3, 4, 0));
+  R join[4] = {Kept(_mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0)), Kept(_mm256_setr_epi32(2, 4, 5, 6, 0, 0, 0, 1)),
+               Kept(_mm256_setr_epi32(5, 6, 0, 0, 0, 1, 2, 4)), Kept(_mm256_setr_epi32(0, 0, 0, 1, 2, 4, 5, 6))};
 
   // ---- memory ----
   static R Load(const void* p) { return _mm256_loadu_si256(static_cast<const R*>(p)); }
@@ -133,17 +143,50 @@ struct Avx2 {
   R Spread24(R v) const { return Shuffle8(Group24(v), spread); }
   R Pack24(R v) const { return Ungroup24(Shuffle8(v, pack)); }
   R Reverse32(R v) const { return _mm256_permutevar8x32_epi32(v, reversed); }
+  // Four blocks of packed 24-bit pixels (three whole registers) as four
+  // registers of packed lanes (see width_sse2.h), and back; the loads read 32
+  // bytes from 24-byte steps, the last one from 8 bytes before its block.
+  void LoadPackedQuad(const Byte* p, R (&v)[4]) const {
+    v[0] = _mm256_permutevar8x32_epi32(Load(p), group);
+    v[1] = _mm256_permutevar8x32_epi32(Load(p + 24), group);
+    v[2] = _mm256_permutevar8x32_epi32(Load(p + 48), group);
+    v[3] = _mm256_permutevar8x32_epi32(Load(p + 64), groupLast);
+  }
+  void LoadPackedQuadReversed(const Byte* p, R (&v)[4]) const {
+    v[0] = _mm256_permutevar8x32_epi32(Load(p), groupReversed);
+    v[1] = _mm256_permutevar8x32_epi32(Load(p + 24), groupReversed);
+    v[2] = _mm256_permutevar8x32_epi32(Load(p + 48), groupReversed);
+    v[3] = _mm256_permutevar8x32_epi32(Load(p + 64), groupReversedLast);
+  }
+  // Each block's six dwords (dwords 0, 1, 2, 4, 5, 6 of its lanes) are moved
+  // to where they belong in the three stores and blended there.
+  void StorePackedQuad(Byte* p, const R (&v)[4]) const {
+    const R q0 = _mm256_permutevar8x32_epi32(v[0], join[0]), q1 = _mm256_permutevar8x32_epi32(v[1], join[1]);
+    const R q2 = _mm256_permutevar8x32_epi32(v[2], join[2]), q3 = _mm256_permutevar8x32_epi32(v[3], join[3]);
+    Store(p, _mm256_blend_epi32(q0, q1, 0xC0));
+    Store(p + 32, _mm256_blend_epi32(q1, q2, 0xF0));
+    Store(p + 64, _mm256_blend_epi32(q2, q3, 0xFC));
+  }
+  R SpreadLanes(R v) const { return Shuffle8(v, spread); }
+  R PackLanes(R v) const { return Shuffle8(v, pack); }
+  R ReverseLanes(R v) const { return Shuffle8(v, reverse); }
   R ReverseRgb(R v) const { return Ungroup24(Shuffle8(GroupReversed24(v), reverse)); }
   bool AllAlphaFull(R v) const { return _mm256_testc_si256(v, alphaMask) != 0; }
   bool AllAlphaZero(R v) const { return _mm256_testz_si256(v, alphaMask) != 0; }
+  // The weight pairs for the channels of 32-bit pixels or of packed lanes
+  // (kernel_blend.h): (Lh, Kh) and (Ll, Kl) from weight bytes, (sa, 255 - sa)
+  // from the source pixels.
+  template <bool Packed>
   void WeightPairs(R w, R& highLo, R& highHi, R& lowLo, R& lowHi) const {
-    HighWeightPairs(w, highLo, highHi);
-    lowLo = Shuffle8(w, lowPairs[0]);
-    lowHi = Shuffle8(w, lowPairs[1]);
+    highLo = Shuffle8(w, highPairs[Packed][0]);
+    highHi = Shuffle8(w, highPairs[Packed][1]);
+    lowLo = Shuffle8(w, lowPairs[Packed][0]);
+    lowHi = Shuffle8(w, lowPairs[Packed][1]);
   }
-  void HighWeightPairs(R w, R& highLo, R& highHi) const {
-    highLo = Shuffle8(w, highPairs[0]);
-    highHi = Shuffle8(w, highPairs[1]);
+  template <bool Packed>
+  void AlphaPairs(R s, R& lo, R& hi) const {
+    lo = Xor(Shuffle8(s, alphaPairs[Packed][0]), flipSecond);
+    hi = Xor(Shuffle8(s, alphaPairs[Packed][1]), flipSecond);
   }
 };
 

@@ -18,6 +18,7 @@ namespace {
 struct Avx512 {
   using R = __m512i;
   static constexpr int kBytes = 64;
+  static constexpr bool kShuffles = true;  // byte shuffles within lanes
   static constexpr int kLanes = 4;
   static constexpr int kWindowWords = 64;  // the words of two registers that Gather16 picks from
 
@@ -31,8 +32,13 @@ struct Avx512 {
   }
   R alphaMask = Kept(Fill32(0xFF000000u)), c128 = Kept(Fill16(128));
   R spread = Kept(Lanes(kSpread24)), pack = Kept(Lanes(kPack24)), reverse = Kept(Lanes(kReverse24));
-  R highPairs[2] = {Kept(Lanes(kHighPairs[0])), Kept(Lanes(kHighPairs[1]))};
-  R lowPairs[2] = {Kept(Lanes(kLowPairs[0])), Kept(Lanes(kLowPairs[1]))};
+  R highPairs[2][2] = {{Kept(Lanes(kHighPairs[0][0].b)), Kept(Lanes(kHighPairs[0][1].b))},
+                       {Kept(Lanes(kHighPairs[1][0].b)), Kept(Lanes(kHighPairs[1][1].b))}};
+  R lowPairs[2][2] = {{Kept(Lanes(kLowPairs[0][0].b)), Kept(Lanes(kLowPairs[0][1].b))},
+                      {Kept(Lanes(kLowPairs[1][0].b)), Kept(Lanes(kLowPairs[1][1].b))}};
+  R alphaPairs[2][2] = {{Kept(Lanes(kAlphaPairs[0][0].b)), Kept(Lanes(kAlphaPairs[0][1].b))},
+                        {Kept(Lanes(kAlphaPairs[1][0].b)), Kept(Lanes(kAlphaPairs[1][1].b))}};
+  R flipSecond = Kept(Lanes(kFlipSecond));
   R group = Kept(Dwords(0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 9, 10, 11, 0));
   R groupReversed = Kept(Dwords(9, 10, 11, 0, 6, 7, 8, 0, 3, 4, 5, 0, 0, 1, 2, 0));
   R ungroup = Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0));
@@ -40,6 +46,11 @@ struct Avx512 {
   R memoryOrder = Kept(_mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7));
   R laneMajor = Kept(Dwords(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
   R laneWeights = Kept(Dwords(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3));
+  R groupLast = Kept(Dwords(4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0, 13, 14, 15, 0));
+  R groupReversedLast = Kept(Dwords(13, 14, 15, 0, 10, 11, 12, 0, 7, 8, 9, 0, 4, 5, 6, 0));
+  R join[3] = {Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20)),
+               Kept(Dwords(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25)),
+               Kept(Dwords(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30))};
   R laneShifts = Kept(_mm512_set_epi64(0x8003800380038003, 0x8003800380038003, 0x8002800280028002, 0x8002800280028002,
                                        0x8001800180018001, 0x8001800180018001, 0x8000800080008000, 0x8000800080008000));
 
@@ -152,17 +163,47 @@ struct Avx512 {
   R Spread24(R v) const { return Shuffle8(Group24(v), spread); }
   R Pack24(R v) const { return Ungroup24(Shuffle8(v, pack)); }
   R Reverse32(R v) const { return _mm512_permutexvar_epi32(reversed, v); }
+  // Four blocks of packed 24-bit pixels (three whole registers) as four
+  // registers of packed lanes (see width_sse2.h), and back; the loads read 64
+  // bytes from 48-byte steps, the last one from 16 bytes before its block,
+  // and each store takes its dwords from two blocks.
+  void LoadPackedQuad(const Byte* p, R (&v)[4]) const {
+    v[0] = _mm512_permutexvar_epi32(group, Load(p));
+    v[1] = _mm512_permutexvar_epi32(group, Load(p + 48));
+    v[2] = _mm512_permutexvar_epi32(group, Load(p + 96));
+    v[3] = _mm512_permutexvar_epi32(groupLast, Load(p + 128));
+  }
+  void LoadPackedQuadReversed(const Byte* p, R (&v)[4]) const {
+    v[0] = _mm512_permutexvar_epi32(groupReversed, Load(p));
+    v[1] = _mm512_permutexvar_epi32(groupReversed, Load(p + 48));
+    v[2] = _mm512_permutexvar_epi32(groupReversed, Load(p + 96));
+    v[3] = _mm512_permutexvar_epi32(groupReversedLast, Load(p + 128));
+  }
+  void StorePackedQuad(Byte* p, const R (&v)[4]) const {
+    Store(p, _mm512_permutex2var_epi32(v[0], join[0], v[1]));
+    Store(p + 64, _mm512_permutex2var_epi32(v[1], join[1], v[2]));
+    Store(p + 128, _mm512_permutex2var_epi32(v[2], join[2], v[3]));
+  }
+  R SpreadLanes(R v) const { return Shuffle8(v, spread); }
+  R PackLanes(R v) const { return Shuffle8(v, pack); }
+  R ReverseLanes(R v) const { return Shuffle8(v, reverse); }
   R ReverseRgb(R v) const { return Ungroup24(Shuffle8(GroupReversed24(v), reverse)); }
   bool AllAlphaFull(R v) const { return _mm512_cmplt_epu32_mask(v, alphaMask) == 0; }
   bool AllAlphaZero(R v) const { return _mm512_test_epi32_mask(v, alphaMask) == 0; }
+  // The weight pairs for the channels of 32-bit pixels or of packed lanes
+  // (kernel_blend.h): (Lh, Kh) and (Ll, Kl) from weight bytes, (sa, 255 - sa)
+  // from the source pixels.
+  template <bool Packed>
   void WeightPairs(R w, R& highLo, R& highHi, R& lowLo, R& lowHi) const {
-    HighWeightPairs(w, highLo, highHi);
-    lowLo = Shuffle8(w, lowPairs[0]);
-    lowHi = Shuffle8(w, lowPairs[1]);
+    highLo = Shuffle8(w, highPairs[Packed][0]);
+    highHi = Shuffle8(w, highPairs[Packed][1]);
+    lowLo = Shuffle8(w, lowPairs[Packed][0]);
+    lowHi = Shuffle8(w, lowPairs[Packed][1]);
   }
-  void HighWeightPairs(R w, R& highLo, R& highHi) const {
-    highLo = Shuffle8(w, highPairs[0]);
-    highHi = Shuffle8(w, highPairs[1]);
+  template <bool Packed>
+  void AlphaPairs(R s, R& lo, R& hi) const {
+    lo = Xor(Shuffle8(s, alphaPairs[Packed][0]), flipSecond);
+    hi = Xor(Shuffle8(s, alphaPairs[Packed][1]), flipSecond);
   }
 };
 

@@ -23,7 +23,8 @@ struct Sse2 {
   using R = __m128i;
   static constexpr int kBytes = 16;
   static constexpr int kLanes = 1;
-  static constexpr int kWindowWords = 0;  // no word permute across registers
+  static constexpr bool kShuffles = false;  // no byte shuffles: no packed-lane arithmetic
+  static constexpr int kWindowWords = 0;    // no word permute across registers
 
   // A value the compiler must keep as it is, not make again where it is used.
   // Written out so that its constants are made for this instruction set.
@@ -36,6 +37,7 @@ struct Sse2 {
   R alphaMask = Kept(Fill32(0xFF000000u)), colourMask = Kept(Fill32(0x00FFFFFFu));
   R firstOfPair = Kept(_mm_set1_epi64x(0xFFFFFF)), secondOfPair = Kept(_mm_set1_epi64x(0xFFFFFF000000));
   R lowHalf = Kept(_mm_set_epi32(0, 0, -1, -1)), lowBytes = Kept(Fill16(0xFF));
+  R firstTwelve = Kept(_mm_set_epi32(0, -1, -1, -1));
 
   // ---- memory ----
   static R Load(const void* p) { return _mm_loadu_si128(static_cast<const R*>(p)); }
@@ -146,6 +148,30 @@ struct Sse2 {
     // ...and the upper half's six bytes move down to follow the lower half's.
     return Or(And(x, lowHalf), _mm_srli_si128(AndNot(lowHalf, x), 2));
   }
+  // Four blocks of packed 24-bit pixels (three whole registers) as four
+  // registers with four pixels in the first 12 bytes of each lane ("packed
+  // lanes"), and back. The reversed load gives each block's lanes in reverse
+  // order (here one lane: the same).
+  void LoadPackedQuad(const Byte* p, R (&v)[4]) const {
+    const R a = Load(p), b = Load(p + 16), c = Load(p + 32);
+    v[0] = a;
+    v[1] = Or(_mm_srli_si128(a, 12), _mm_slli_si128(b, 4));
+    v[2] = Or(_mm_srli_si128(b, 8), _mm_slli_si128(c, 8));
+    v[3] = _mm_srli_si128(c, 4);
+  }
+  void LoadPackedQuadReversed(const Byte* p, R (&v)[4]) const { LoadPackedQuad(p, v); }
+  // The bytes behind each lane's 12 may hold anything.
+  void StorePackedQuad(Byte* p, const R (&v)[4]) const {
+    const R v1 = And(v[1], firstTwelve), v2 = And(v[2], firstTwelve);
+    Store(p, Or(And(v[0], firstTwelve), _mm_slli_si128(v1, 12)));
+    Store(p + 16, Or(_mm_srli_si128(v1, 4), _mm_slli_si128(v2, 8)));
+    Store(p + 32, Or(_mm_srli_si128(v2, 8), _mm_slli_si128(v[3], 4)));
+  }
+  // Packed lanes to 32-bit lanes (fourth byte 0) and back, and the four
+  // pixels of each packed lane in reverse order.
+  R SpreadLanes(R v) const { return Spread24(v); }
+  R PackLanes(R v) const { return Pack24(v); }
+  R ReverseLanes(R v) const { return Pack24(Reverse32(Spread24(v))); }
   // The pixels of a register in reverse order.
   R Reverse32(R v) const { return _mm_shuffle_epi32(v, 0x1B); }
   R ReverseRgb(R v) const { return Pack24(Reverse32(Spread24(v))); }
@@ -156,13 +182,20 @@ struct Sse2 {
   static bool AllAlphaZero(R v) { return (_mm_movemask_epi8(_mm_cmpeq_epi8(v, Zero())) & 0x8888) == 0x8888; }
   // Per 32-bit pixel bytes [Ll, Lh, Kl, Kh] (weights L and K): for the
   // channel lanes of UnpackLo8/UnpackHi8 of two pixel registers, the 16-bit
-  // pairs Lh | Kh << 8 (high) and Ll | Kl << 8 (low) of each channel's pixel.
+  // pairs Lh | Kh << 8 (high) and Ll | Kl << 8 (low) of each channel's pixel;
+  // and the pairs (sa, 255 - sa) from the source pixels. 32-bit pixels only.
+  template <bool Packed>
   void WeightPairs(R w, R& highLo, R& highHi, R& lowLo, R& lowHi) const {
+    static_assert(!Packed, "packed lanes need byte shuffles");
     Spread(_mm_packus_epi16(Srl16<8>(w), Srl16<8>(w)), highLo, highHi);
     Spread(_mm_packus_epi16(And(w, lowBytes), And(w, lowBytes)), lowLo, lowHi);
   }
-  void HighWeightPairs(R w, R& highLo, R& highHi) const {
-    Spread(_mm_packus_epi16(Srl16<8>(w), Srl16<8>(w)), highLo, highHi);
+  template <bool Packed>
+  void AlphaPairs(R s, R& lo, R& hi) const {
+    static_assert(!Packed, "packed lanes need byte shuffles");
+    const R sa = Srl32<24>(s);
+    const R pairs = Or(sa, Sll32<16>(Xor(sa, Fill32(0xFF))));  // words sa and 255 - sa
+    Spread(_mm_packus_epi16(pairs, pairs), lo, hi);
   }
 
  private:
