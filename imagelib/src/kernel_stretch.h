@@ -127,7 +127,7 @@ inline typename W::R SumWindow(const W& width, typename W::R start, typename W::
 // The horizontal pass: 4 registers of pixels per step, packed to bytes (the
 // fourth channel of a 3-channel source is dropped or set to 255).
 template <class W, int SB, int DB, int P, int Registers>
-void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out) {
+void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdiff_t next, int copies) {
   using R = typename W::R;
   constexpr long kStep = 4 * W::kLanes;
   const W width;
@@ -140,15 +140,17 @@ void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out) {
     channelPairs[2 * c] = static_cast<std::uint16_t>(c);
     channelPairs[2 * c + 1] = static_cast<std::uint16_t>(SB + c);
   }
-  const R pairs0 = W::Kept(W::Lanes(reinterpret_cast<const Byte*>(channelPairs))), next = W::Kept(W::Fill16(2 * SB));
+  const R pairs0 = W::Kept(W::Lanes(reinterpret_cast<const Byte*>(channelPairs))),
+          pairStep = W::Kept(W::Fill16(2 * SB));
   for (long d = 0; d < r.count; d += kStep, out += DB * kStep) {
     R g0, g1, g2, g3;
     if constexpr (Registers > 0) {
-      g0 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[0], shift, w, r.pairs);
-      g1 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[1], shift + W::kLanes, w, r.pairs);
-      g2 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[2], shift + 2 * W::kLanes, w,
+      g0 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[0], shift, w, r.pairs);
+      g1 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[1], shift + W::kLanes, w,
                                           r.pairs);
-      g3 = SumWindow<W, SB, P, Registers>(width, start, pairs0, next, sums, window[3], shift + 3 * W::kLanes, w,
+      g2 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[2], shift + 2 * W::kLanes, w,
+                                          r.pairs);
+      g3 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[3], shift + 3 * W::kLanes, w,
                                           r.pairs);
       window += 4;
       shift += kStep;
@@ -163,32 +165,35 @@ void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out) {
     if constexpr (SB == 3 && DB == 4) px = W::Or(px, opaque);
     if constexpr (DB == 3) px = width.Pack24(px);
     const long left = r.count - d;
-    if (left >= kStep) {
-      if constexpr (DB == 3)
-        W::StoreRgb(out, px);
-      else
-        W::Store(out, px);
-    } else {
-      W::StorePart(out, px, static_cast<std::size_t>(left) * DB);
+    Byte* to = out;
+    for (int k = 0; k < copies; ++k, to += next) {
+      if (left >= kStep) {
+        if constexpr (DB == 3)
+          W::StoreRgb(to, px);
+        else
+          W::Store(to, px);
+      } else {
+        W::StorePart(to, px, static_cast<std::size_t>(left) * DB);
+      }
     }
   }
 }
 
 template <class W, int SB, int DB, int P>
-void SumRunsWith(const std::uint16_t* sums, const Runs& r, Byte* out) {
+void SumRunsWith(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdiff_t next, int copies) {
   if constexpr (W::kWindowWords > 0) {
-    if (r.windowRegisters == 1) return SumRunsOf<W, SB, DB, P, 1>(sums, r, out);
-    if (r.windowRegisters == 2) return SumRunsOf<W, SB, DB, P, 2>(sums, r, out);
+    if (r.windowRegisters == 1) return SumRunsOf<W, SB, DB, P, 1>(sums, r, out, next, copies);
+    if (r.windowRegisters == 2) return SumRunsOf<W, SB, DB, P, 2>(sums, r, out, next, copies);
   }
-  SumRunsOf<W, SB, DB, P, 0>(sums, r, out);
+  SumRunsOf<W, SB, DB, P, 0>(sums, r, out, next, copies);
 }
 
 // P is the number of tap pairs where it is known at compile time (most often
 // 1), 0 where it is not.
 template <class W, int SB, int DB>
-void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
-  if (r.pairs == 1) return SumRunsWith<W, SB, DB, 1>(sums, r, out);
-  SumRunsWith<W, SB, DB, 0>(sums, r, out);
+void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdiff_t next, int copies) {
+  if (r.pairs == 1) return SumRunsWith<W, SB, DB, 1>(sums, r, out, next, copies);
+  SumRunsWith<W, SB, DB, 0>(sums, r, out, next, copies);
 }
 
 }  // namespace

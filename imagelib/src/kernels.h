@@ -95,7 +95,9 @@ struct Kernels {
   // Area averaging: the vertical pass, and the horizontal pass
   // [source is 32-bit][destination is 32-bit].
   void (*sumBand)(const Band& band, std::uint16_t* sums);
-  void (*sumRuns[2][2])(const std::uint16_t* sums, const Runs& runs, Byte* out);
+  // The horizontal pass stores its pixels into `copies` rows, `out` and each
+  // one `next` bytes after the one before.
+  void (*sumRuns[2][2])(const std::uint16_t* sums, const Runs& runs, Byte* out, std::ptrdiff_t next, int copies);
   int lanes;        // destination pixels per register of the horizontal pass
   int windowWords;  // words of the window it gathers from, or 0
 };

@@ -131,7 +131,7 @@ void SumBand(const Band& b, std::uint16_t* sums) {
 // Each pixel's pairs of weights lie at w[pixel * pairs + j], as LayRuns lays
 // them for one lane.
 template <int SB, int DB>
-void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
+void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdiff_t next, int copies) {
   constexpr int kChannels = SB == 4 && DB == 4 ? 4 : 3;
   for (long d = 0; d < r.count; ++d, out += DB) {
     const std::int16_t* v = reinterpret_cast<const std::int16_t*>(sums) + std::size_t{r.first[d]} * SB;
@@ -141,8 +141,10 @@ void SumRuns(const std::uint16_t* sums, const Runs& r, Byte* out) {
       const std::int32_t w0 = static_cast<std::int32_t>(*w & 0xFFFF), w1 = static_cast<std::int32_t>(*w >> 16);
       for (int c = 0; c < kChannels; ++c) total[c] += w0 * v[c] + w1 * v[SB + c];
     }
-    for (int c = 0; c < kChannels; ++c) out[c] = static_cast<Byte>((total[c] + (256 << 15) + 32768) >> 16);
-    if constexpr (DB == 4 && kChannels == 3) out[3] = 255;
+    Byte pixel[DB];
+    for (int c = 0; c < kChannels; ++c) pixel[c] = static_cast<Byte>((total[c] + (256 << 15) + 32768) >> 16);
+    if constexpr (DB == 4 && kChannels == 3) pixel[3] = 255;
+    for (int k = 0; k < copies; ++k) std::memcpy(out + k * next, pixel, DB);
   }
 }
 

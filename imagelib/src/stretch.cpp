@@ -153,11 +153,16 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   const auto lines = [](std::size_t entries) { return (entries + kLine - 1) / kLine * kLine; };
   const std::size_t firstEntries = lines(2 * pixels), weightEntries = lines(2 * pixels * pairs);
   const std::size_t windowEntries = k.windowWords > 0 ? lines(2 * registers) + lines(pixels / 2 + 1) : 0;
+  const long step = 4L * k.lanes;
+  const std::size_t stretchColumns = std::max<std::size_t>(kStretchBytes / static_cast<std::size_t>(sb), 2 * pairs);
+  const std::size_t stretches = (sW + stretchColumns - 1) / stretchColumns;
+  const std::size_t stretchEntries = lines(2 * stretches);
   const std::size_t sumEntries =
       lines((sW + 2 * pairs + 3) * static_cast<std::size_t>(sb) + static_cast<std::size_t>(k.windowWords));
   const std::size_t tableEntries = sW + dW + sH + dH;
-  std::unique_ptr<Entry[]> block = BuildCoverageTables(
-      dst.ErrorCode, to.w, to.h, from.w, from.h, kLine + firstEntries + weightEntries + windowEntries + sumEntries);
+  std::unique_ptr<Entry[]> block =
+      BuildCoverageTables(dst.ErrorCode, to.w, to.h, from.w, from.h,
+                          kLine + firstEntries + weightEntries + windowEntries + stretchEntries + sumEntries);
   if (!block) return;
   const Entry* Y = block.get() + sW + dW;
   Entry* at = block.get() + tableEntries;
@@ -166,7 +171,8 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   std::uint32_t* weights = reinterpret_cast<std::uint32_t*>(at += firstEntries);
   std::uint32_t* window = reinterpret_cast<std::uint32_t*>(at += weightEntries);
   Byte* shift = reinterpret_cast<Byte*>(window + registers);
-  Entry* sums = at += windowEntries;
+  std::uint32_t* stretchMade = reinterpret_cast<std::uint32_t*>(at += windowEntries);
+  Entry* sums = at += stretchEntries;
   LayRuns(block.get(), to.w, from.w, k.lanes, pairs, first, weights);
   const int windowRegisters =
       k.windowWords > 0 ? LayWindows(first, weights, to.w, k.lanes, pairs, sb, k.windowWords, window, shift) : 0;
@@ -205,22 +211,27 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   // stretch, then the horizontal pass for the destination pixels (whole
   // steps of the runs' layout) whose runs end within it. The source rows are
   // thus read all along the row, and memory delivers the next stretch while
-  // the processor makes pixels from the last one.
-  const long step = 4L * k.lanes;
-  const std::size_t stretchColumns = std::max<std::size_t>(kStretchBytes / static_cast<std::size_t>(sb), 2 * pairs);
-  const auto makeRow = [&](const Band& band, unsigned char* out) {
+  // the processor makes pixels from the last one. Where each stretch ends,
+  // and how many destination pixels are made by then, is the same for every
+  // row.
+  for (std::size_t c = 0, done = 0; c < stretches; ++c) {
+    done = std::min(sW, done + stretchColumns);
+    long made = c > 0 ? stretchMade[c - 1] : 0;
+    while (made < to.w && (done == sW || first[std::min(made + step, to.w) - 1] + 2 * pairs <= done))
+      made = std::min(made + step, to.w);
+    stretchMade[c] = static_cast<std::uint32_t>(made);
+  }
+  const auto makeRow = [&](const Band& band, unsigned char* out, int copies) {
     std::size_t done = 0;  // columns summed
     long made = 0;         // destination pixels made
-    while (made < to.w) {
+    for (std::size_t c = 0; c < stretches; ++c) {
       const std::size_t until = std::min(sW, done + stretchColumns);
       Band part = band;
       part.first += done * static_cast<std::size_t>(sb);
       part.bytes = (until - done) * static_cast<std::size_t>(sb);
       k.sumBand(part, sums + done * static_cast<std::size_t>(sb));
       done = until;
-      long end = made;
-      while (end < to.w && (done == sW || first[std::min(end + step, to.w) - 1] + 2 * pairs <= done))
-        end = std::min(end + step, to.w);
+      const long end = static_cast<long>(stretchMade[c]);
       if (end == made) continue;
       const Runs some{first + made,
                       weights + static_cast<std::size_t>(made) * pairs,
@@ -229,24 +240,27 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
                       window + made / k.lanes,
                       shift + made,
                       windowRegisters};
-      sumRuns(sums, some, out + static_cast<std::size_t>(made) * static_cast<std::size_t>(db));
+      sumRuns(sums, some, out + static_cast<std::size_t>(made) * static_cast<std::size_t>(db), -dstStride, copies);
       made = end;
     }
   };
 
+  // When enlarging, neighbouring rows often take the same band with the same
+  // weights: the pixels made for the first are stored into all of them.
   unsigned char* dstRow = PixelAddress(dst, to.x, to.y);
   RowBand row = bandAt(0, PixelAddress(src, from.x, from.y));
-  Band previous{};
-  for (long dy = 0; dy < to.h; ++dy, dstRow -= dstStride) {
-    // When enlarging, neighbouring rows often take the same band with the
-    // same weights: the row above is then the result already.
-    if (dy > 0 && sameBand(row.band, previous)) {
-      std::memcpy(dstRow, dstRow + dstStride, dW * static_cast<std::size_t>(db));
-    } else {
-      makeRow(row.band, dstRow);
-      previous = row.band;
+  for (long dy = 0; dy < to.h;) {
+    long copies = 1;
+    RowBand next = row;
+    while (dy + copies < to.h) {
+      next = bandAt(next.end, next.next);
+      if (!sameBand(next.band, row.band)) break;
+      ++copies;
     }
-    if (dy + 1 < to.h) row = bandAt(row.end, row.next);
+    makeRow(row.band, dstRow, static_cast<int>(copies));
+    dy += copies;
+    dstRow -= copies * dstStride;
+    row = next;
   }
 }
 
