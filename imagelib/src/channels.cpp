@@ -1,5 +1,6 @@
-// Channel remapping: ChangeChannels and the per-pixel primitives it picks
-// from the channel map.
+// Channel remapping: ChangeChannels, which applies a mapping (channels.h) with
+// the remapping kernel, and the ten exported per-pixel primitives, each a
+// fixed sequence of channel copies, exchanges and rotations.
 #include "channels.h"
 #include "clip.h"
 #include "kernels.h"
@@ -151,19 +152,14 @@ void ZEMADisplayFCDIB::ChangeChannelsA(unsigned char* First, long Width, long He
 
 int ZEMADisplayFCDIB::ChangeChannels(int Selector, int WholeImage) {
   if (ErrorCode != ERR_NONE) return ErrorCode;
-  // The map has 256 records; any other selector names no mapping.
+  // There are 256 mappings; any other selector names none.
   if (Selector < 0 || Selector > 255) return ErrorCode = ERR_UNSUPPORTED_COMMAND;
 
   Region r;
   if (!ClippedRegion(*this, WholeImage, r)) return ErrorCode;
-  if (BitmapInfo.bmiHeader.biBitCount == 24) Selector = ChannelMapTable[Selector][1];
-  if (Selector == 27) return ErrorCode;  // nothing changes
-
-  // The mapping itself, applied by the remapping kernel.
-  const unsigned char map[4] = {
-      static_cast<unsigned char>(Selector >> 6 & 3), static_cast<unsigned char>(Selector >> 4 & 3),
-      static_cast<unsigned char>(Selector >> 2 & 3), static_cast<unsigned char>(Selector & 3)};
-  ActiveKernels().remap[BytesPerPixel(*this) == 4](r.first, r.cols, r.rows, static_cast<std::ptrdiff_t>(Stride(*this)),
-                                                   map);
+  const int bpp = BytesPerPixel(*this);
+  const std::array<unsigned char, 4> source = ChannelSources(Selector, bpp);
+  if (KeepsEveryChannel(source)) return ErrorCode;
+  ActiveKernels().remap[bpp == 4](r.first, r.cols, r.rows, static_cast<std::ptrdiff_t>(Stride(*this)), source.data());
   return ErrorCode;
 }
