@@ -77,11 +77,9 @@ using ImagePtr = std::unique_ptr<ZEMADisplayFCDIB>;
 ImagePtr MakeImage(Extent e, int bytesPerPixel);
 inline int BytesPerPixel(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biBitCount / 8; }
 inline std::size_t StrideOf(long width, int bytesPerPixel) {
-  return (static_cast<std::size_t>(width) * bytesPerPixel + 3) & ~std::size_t{3};
+  return pixolan::PixelRows::Stride(static_cast<std::size_t>(width), static_cast<std::size_t>(bytesPerPixel));
 }
-inline std::size_t Stride(const ZEMADisplayFCDIB& img) {
-  return StrideOf(img.BitmapInfo.bmiHeader.biWidth, BytesPerPixel(img));
-}
+inline std::size_t Stride(const ZEMADisplayFCDIB& img) { return pixolan::PixelRows::Of(img).stride; }
 // The rows of the image (the spare row not included).
 inline std::size_t PixelBytes(const ZEMADisplayFCDIB& img) {
   return Stride(img) * static_cast<std::size_t>(img.BitmapInfo.bmiHeader.biHeight);

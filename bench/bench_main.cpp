@@ -147,8 +147,8 @@ PixelPlane MemoryOrder(const ZEMADisplayFCDIB& img) {
 }
 
 PixelPlane TopDown(const ZEMADisplayFCDIB& img) {
-  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(img));
-  return PixelPlane{img.Bits + (img.BitmapInfo.bmiHeader.biHeight - 1) * stride, -stride, BytesPerPixel(img)};
+  const pixolan::PixelRows rows = pixolan::PixelRows::Of(img);
+  return PixelPlane{rows.Row(0), -static_cast<std::ptrdiff_t>(rows.stride), BytesPerPixel(img)};
 }
 
 Difference Compare(PixelPlane a, PixelPlane b, Extent e, int channels, const ChannelMap& map) {

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #if defined(_WIN32)
 #if defined(PIXOLAN_BUILD)
 #define PIXOLAN_API __declspec(dllexport)
@@ -209,3 +211,31 @@ class ZEMADisplayFCDIB : public ZEMADLLBase {
     ViewSize.cy = static_cast<LONG>(cy);
   }
 };
+
+namespace pixolan {
+
+// Where an image's pixels lie, for code that reads or writes them directly:
+// every stored row of `width` pixels takes Stride(width, bytesPerPixel) bytes,
+// padded to a multiple of 4, and the rows lie bottom-up, so image row y (0 =
+// top) starts at Row(y) and the next row down lies one stride lower. Row(-1)
+// is the spare row behind the top row.
+struct PixelRows {
+  unsigned char* bits;
+  long height;
+  std::size_t stride;
+
+  template <class Size>
+  static constexpr Size Stride(Size width, Size bytesPerPixel) {
+    return (width * bytesPerPixel + 3) & ~Size{3};
+  }
+  static PixelRows Of(const ZEMADisplayFCDIB& img) {
+    const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
+    return PixelRows{img.Bits, h.biHeight,
+                     Stride(static_cast<std::size_t>(h.biWidth), std::size_t{h.biBitCount == 24 ? 3u : 4u})};
+  }
+  unsigned char* Row(long y) const {
+    return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * static_cast<std::ptrdiff_t>(stride);
+  }
+};
+
+}  // namespace pixolan

@@ -131,10 +131,10 @@ std::int64_t AbsHeight(const BITMAPINFOHEADER& h) {
   return h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
 }
 
-// Image memory row (0 = bottom) of the i-th stored row: a bottom-up source
+// Where the i-th stored row goes in the image's rows: a bottom-up source
 // (h >= 0) stores the bottom row first, a top-down one the top row first.
-std::size_t DestinationRow(std::int64_t i, const BITMAPINFOHEADER& h) {
-  return static_cast<std::size_t>(h.biHeight >= 0 ? i : AbsHeight(h) - 1 - i);
+unsigned char* DestinationRow(const PixelRows& image, std::int64_t i, const BITMAPINFOHEADER& h) {
+  return image.Row(static_cast<long>(h.biHeight >= 0 ? image.height - 1 - i : i));
 }
 
 // The frame of the converting loaders. In file mode one buffer takes as many
@@ -147,8 +147,8 @@ int ConvertRows(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest, uns
   const BITMAPINFOHEADER& h = src.SourceHeader;
   const std::size_t w = static_cast<std::size_t>(h.biWidth);
   const std::size_t rowBytes = static_cast<std::size_t>(LoadBMP::SourceRowBytes(h.biBitCount, h.biWidth));
-  const std::size_t stride = static_cast<std::size_t>(StrideOf(w, bpp));
   const std::size_t rows = static_cast<std::size_t>(AbsHeight(h));
+  const PixelRows image{dest, static_cast<long>(rows), static_cast<std::size_t>(StrideOf(w, bpp))};
   std::size_t perRead = rows;  // memory mode: every row is there already
   if (src.FileMode()) {
     const int code = src.AllocateRowBuffer(rowBytes, LoadBMP::RowsPerRead(rowBytes, rows), perRead);
@@ -159,7 +159,7 @@ int ConvertRows(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest, uns
     const unsigned char* row = nullptr;
     const std::size_t arrived = src.NextRows(rowBytes, count, row);
     for (std::size_t k = 0; k < arrived; ++k, ++done, row += rowBytes)
-      convert(row, dest + DestinationRow(static_cast<std::int64_t>(done), h) * stride, w, pal);
+      convert(row, DestinationRow(image, static_cast<std::int64_t>(done), h), w, pal);
     if (arrived < count) return ERR_FILE_READ;  // rows so far stay, the rest stays blank
   }
   return ERR_NONE;
@@ -192,6 +192,7 @@ int CopyRows(LoadBMP& src, unsigned char* dest) {
   const std::size_t rowBytes = static_cast<std::size_t>(LoadBMP::SourceRowBytes(h.biBitCount, h.biWidth));
   const std::size_t rows = static_cast<std::size_t>(AbsHeight(h));
   if (rows == 0) return ERR_NONE;
+  const PixelRows image{dest, static_cast<long>(rows), rowBytes};
   if (h.biHeight > 0) {
     const std::size_t block = rowBytes * rows;
     const std::size_t got = src.ReadStraight(dest, block);
@@ -202,15 +203,15 @@ int CopyRows(LoadBMP& src, unsigned char* dest) {
   }
   if (!src.FileMode()) {
     for (std::size_t i = 0; i < rows; ++i)
-      src.ReadStraight(dest + DestinationRow(static_cast<std::int64_t>(i), h) * rowBytes, rowBytes);
+      src.ReadStraight(DestinationRow(image, static_cast<std::int64_t>(i), h), rowBytes);
     return ERR_NONE;
   }
   const std::size_t perRead = LoadBMP::RowsPerRead(rowBytes, rows);
   for (std::size_t done = 0; done < rows;) {
     const std::size_t count = std::min(perRead, rows - done);
-    // Stored rows done .. done + count - 1 belong to the memory rows from
-    // rows - 1 - done down to rows - done - count: one block, backwards.
-    unsigned char* block = dest + (rows - done - count) * rowBytes;
+    // Stored rows done .. done + count - 1 are image rows done .. done +
+    // count - 1: one block of memory, backwards.
+    unsigned char* block = image.Row(static_cast<long>(done + count - 1));
     const std::size_t whole = src.ReadStraight(block, count * rowBytes) / rowBytes;
     ReverseRows(block, count, rowBytes);
     if (whole < count) {
@@ -264,17 +265,17 @@ LoadBMP::~LoadBMP() { delete[] RowBuffer; }
 std::uint64_t LoadBMP::SourceRowBytes(unsigned bitCount, std::int64_t width) {
   if (width < 1) return 0;
   const std::uint64_t w = static_cast<std::uint64_t>(width);
-  switch (bitCount) {
+  switch (bitCount) {  // the bytes a row's pixels fill, padded as an image row is
     case 1:
-      return (((w + 7) >> 3) + 3) & ~std::uint64_t{3};
+      return StrideOf((w + 7) >> 3, 1);
     case 4:
-      return (((w + 1) >> 1) + 3) & ~std::uint64_t{3};
+      return StrideOf((w + 1) >> 1, 1);
     case 8:
-      return (w + 3) & ~std::uint64_t{3};
+      return StrideOf(w, 1);
     case 24:
-      return (3 * w + 3) & ~std::uint64_t{3};
+      return StrideOf(w, 3);
     case 32:
-      return 4 * w;
+      return StrideOf(w, 4);
     default:
       return 0;
   }

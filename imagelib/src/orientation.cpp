@@ -18,12 +18,12 @@ void MirrorRows(const Region& r, std::ptrdiff_t stride) {
 }
 
 template <int BPP>
-void HalfTurn(const Region& r, std::ptrdiff_t stride) {
+void HalfTurn(const ZEMADisplayFCDIB& img, const Region& r, std::ptrdiff_t stride) {
   const auto swapRun = ActiveKernels().swapRun[BPP == 4];
   const std::size_t cols = static_cast<std::size_t>(r.cols);
   const std::size_t rows = static_cast<std::size_t>(r.rows);
   unsigned char* front = r.first;
-  unsigned char* back = r.first + (cols - 1) * BPP - static_cast<std::ptrdiff_t>(rows - 1) * stride;
+  unsigned char* back = PixelAddress(img, r.x + r.cols - 1, r.y + r.rows - 1);
   for (std::size_t y = rows >> 1; y != 0; --y, front -= stride, back += stride) swapRun(front, back, cols);
   if (rows & 1) swapRun(front, back, cols >> 1);  // the middle row mirrors onto itself
 }
@@ -67,9 +67,9 @@ int ZEMADisplayFCDIB::TurnImageUD(int WholeImage) {
   const std::size_t length = static_cast<std::size_t>(r.cols) * static_cast<std::size_t>(BytesPerPixel(*this));
   // Rows are exchanged through the spare row behind the top row, so nothing
   // is allocated; only the region's own columns are copied.
-  unsigned char* spare = Bits + static_cast<std::ptrdiff_t>(pixolan::Height(*this)) * stride;
+  unsigned char* spare = Row(*this, -1);
   unsigned char* top = r.first;
-  unsigned char* bottom = r.first - static_cast<std::ptrdiff_t>(r.rows - 1) * stride;
+  unsigned char* bottom = PixelAddress(*this, r.x, r.y + r.rows - 1);
   for (std::size_t n = static_cast<std::size_t>(r.rows) >> 1; n != 0; --n, top -= stride, bottom += stride) {
     std::memcpy(spare, top, length);
     std::memcpy(top, bottom, length);
@@ -83,8 +83,8 @@ int ZEMADisplayFCDIB::TurnImageUDLR(int WholeImage) {
   if (!Workable(*this, WholeImage, r)) return ErrorCode;
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
   if (BytesPerPixel(*this) == 3)
-    HalfTurn<3>(r, stride);
+    HalfTurn<3>(*this, r, stride);
   else
-    HalfTurn<4>(r, stride);
+    HalfTurn<4>(*this, r, stride);
   return ErrorCode;
 }

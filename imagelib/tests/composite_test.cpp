@@ -17,21 +17,10 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-struct Geometry {
-  long w, h;
-  int bpp;
-  std::size_t stride;
-};
-Geometry GeometryOf(const ZEMADisplayFCDIB& img) {
-  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  const int bpp = h.biBitCount / 8;
-  return Geometry{h.biWidth, h.biHeight, bpp, (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3}};
-}
+using testing_support::Geo;
+using testing_support::GeoOf;
 // Offset of pixel (x, y) in the pixel memory (rows bottom-up).
-std::size_t Offset(const ZEMADisplayFCDIB& img, long x, long y) {
-  Geometry g = GeometryOf(img);
-  return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;
-}
+std::size_t Offset(const ZEMADisplayFCDIB& img, long x, long y) { return testing_support::Offset(GeoOf(img), x, y); }
 
 ImagePtr RandomImage(Rng& rng, int bpp, int maxWidth = 37) {
   ImagePtr img = MakeImage(1 + rng.Below(maxWidth), 1 + rng.Below(29), bpp);
@@ -40,7 +29,7 @@ ImagePtr RandomImage(Rng& rng, int bpp, int maxWidth = 37) {
 }
 // A random valid view, often reaching the right or bottom edge.
 void RandomView(Rng& rng, ZEMADisplayFCDIB& img) {
-  Geometry g = GeometryOf(img);
+  Geo g = GeoOf(img);
   img.SetViewOrigin(POINT{rng.Below(g.w), rng.Below(g.h)});
   img.SetViewSize(SIZE{rng.Below(g.w + 1), rng.Below(g.h + 1)});
 }
@@ -52,9 +41,9 @@ struct Landing {
 };
 Landing LandingOf(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, bool whole) {
   Landing l{src.ViewOrigin.x, src.ViewOrigin.y, dst.ViewOrigin.x, dst.ViewOrigin.y, src.ViewSize.cx, src.ViewSize.cy};
-  if (whole) l.sx = l.sy = 0, l.n = GeometryOf(src).w, l.m = GeometryOf(src).h;
-  l.n = std::min(l.n, GeometryOf(dst).w - l.dx);
-  l.m = std::min(l.m, GeometryOf(dst).h - l.dy);
+  if (whole) l.sx = l.sy = 0, l.n = GeoOf(src).w, l.m = GeoOf(src).h;
+  l.n = std::min(l.n, GeoOf(dst).w - l.dx);
+  l.m = std::min(l.m, GeoOf(dst).h - l.dy);
   return l;
 }
 
@@ -62,7 +51,7 @@ Bytes ReferenceCopy(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, in
   Bytes out = PixelMemory(dst);
   if (static_cast<unsigned>(mask) > 15) return out;
   Landing l = LandingOf(src, dst, false);
-  const bool src32 = GeometryOf(src).bpp == 4, dst32 = GeometryOf(dst).bpp == 4;
+  const bool src32 = GeoOf(src).bpp == 4, dst32 = GeoOf(dst).bpp == 4;
   for (long j = 0; j < l.m; ++j)
     for (long i = 0; i < l.n; ++i) {
       const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
@@ -79,7 +68,7 @@ Bytes ReferencePut(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, uns
   Bytes out = PixelMemory(dst);
   if (T >= 256) return out;
   Landing l = LandingOf(src, dst, whole);
-  const bool src32 = GeometryOf(src).bpp == 4, dst32 = GeometryOf(dst).bpp == 4;
+  const bool src32 = GeoOf(src).bpp == 4, dst32 = GeoOf(dst).bpp == 4;
   for (long j = 0; j < l.m; ++j)
     for (long i = 0; i < l.n; ++i) {
       const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
@@ -182,8 +171,8 @@ TEST(PutImage, BlendsMatchTheFormulasAtEveryTransparency) {
           // where the shortcuts and the rounding are decided.
           static const unsigned char kEnds[] = {0, 1, 254, 255};
           if (srcBpp == 32)
-            for (long y = 0; y < GeometryOf(*src).h; ++y)
-              for (long x = 0; x < GeometryOf(*src).w; ++x) {
+            for (long y = 0; y < GeoOf(*src).h; ++y)
+              for (long x = 0; x < GeoOf(*src).w; ++x) {
                 const int pick = rng.Below(6);
                 if (pick < 4) src->Bits[Offset(*src, x, y) + 3] = kEnds[pick];
               }
@@ -212,7 +201,7 @@ TEST(PutImage, ExhaustiveOverAllChannelValues) {
         p[0] = static_cast<unsigned char>(swap ? y : x);
         p[1] = static_cast<unsigned char>(swap ? x : y);
         p[2] = static_cast<unsigned char>(x ^ y);
-        if (GeometryOf(img).bpp == 4) p[3] = static_cast<unsigned char>(swap ? x : y);
+        if (GeoOf(img).bpp == 4) p[3] = static_cast<unsigned char>(swap ? x : y);
       }
   };
   paint(*src24, false);
@@ -321,8 +310,7 @@ TEST(BltImage, CopiesTheViewWithDepthConversion) {
       for (int trial = 0; trial < 10; ++trial) {
         ImagePtr src = RandomImage(rng, srcBpp), dst = RandomImage(rng, dstBpp);
         RandomView(rng, *src);
-        const LONG dx = rng.Below(GeometryOf(*dst).w),
-                   dy = trial == 0 ? GeometryOf(*dst).h - 1 : rng.Below(GeometryOf(*dst).h);
+        const LONG dx = rng.Below(GeoOf(*dst).w), dy = trial == 0 ? GeoOf(*dst).h - 1 : rng.Below(GeoOf(*dst).h);
         dst->ViewOrigin = POINT{dx, dy};  // only for the reference's landing
         Bytes expected = PixelMemory(*dst);
         Landing l = LandingOf(*src, *dst, false);
