@@ -17,6 +17,7 @@ class LoadBMP {
   unsigned char* RowBuffer;       // file mode: source rows for the converting loaders
   HANDLE SourceFile;              // file mode: the open file (not closed here)
   int Loaded;                     // set by the first Load
+  bool RowsReachable = true;      // file mode: false where the move to the first row failed; no row arrives then
 
   // File mode reads this many bytes of whole source rows per read (at least
   // one row): few enough to stay in cache while they are converted, many

@@ -322,6 +322,7 @@ std::size_t LoadBMP::NextRows(std::size_t rowBytes, std::size_t count, const uns
     return count;
   }
   first = RowBuffer;
+  if (!RowsReachable) return 0;
   return std::min<std::size_t>(ReadUpTo(SourceFile, RowBuffer, rowBytes * count) / rowBytes, count);
 }
 
@@ -331,7 +332,7 @@ std::size_t LoadBMP::ReadStraight(unsigned char* dest, std::size_t count) {
     SourceRow += count;
     return count;
   }
-  return ReadUpTo(SourceFile, dest, count);
+  return RowsReachable ? ReadUpTo(SourceFile, dest, count) : 0;
 }
 
 int LoadBMP::Load(unsigned char* Palette, unsigned char* Destination, int BytesPerPixel) {
@@ -417,14 +418,13 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE 
     ViewSize = SIZE{BitmapInfo.bmiHeader.biWidth, BitmapInfo.bmiHeader.biHeight};
 
     // Rows start at bfOffBits. SetFilePointer takes a signed 32-bit distance
-    // here, so an offset beyond 2 GiB cannot be reached: that file is treated
-    // as one that ends before its rows, as is any failed move.
-    if (offBits > 0x7FFFFFFFu ||
-        SetFilePointer(file.Get(), static_cast<LONG>(offBits), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
-      ErrorCode = ERR_FILE_READ;
-      return;
-    }
+    // here, so an offset of 2 GiB or more cannot be reached: the loader then
+    // treats the file as one that ends before its rows, as after any failed
+    // move, which fails only where a row is read (not for a refused header,
+    // nor for a file of no rows).
     LoadBMP loader(source, file.Get());
+    loader.RowsReachable = offBits <= 0x7FFFFFFFu && SetFilePointer(file.Get(), static_cast<LONG>(offBits), nullptr,
+                                                                    FILE_BEGIN) != INVALID_SET_FILE_POINTER;
     ErrorCode = loader.Load(palette, Bits, BitmapInfo.bmiHeader.biBitCount / 8);
     file.Close();
   });
