@@ -65,10 +65,11 @@ struct tagB_BGRA {
 // message language and the sticky error code.
 class ZEMADLLBase {
  public:
-  HWND hWnd;
-  HINSTANCE hInstance;
-  DWORD Language;  // LANGUAGE_ENGLISH or LANGUAGE_JAPANESE
-  int ErrorCode;   // ERR_NONE while the object is healthy
+  // Every member starts as 0 (null); the constructors say it once here.
+  HWND hWnd{};
+  HINSTANCE hInstance{};
+  DWORD Language{};  // LANGUAGE_ENGLISH or LANGUAGE_JAPANESE
+  int ErrorCode{};   // ERR_NONE while the object is healthy
 
   // Shows the message for a failure code (not for 0 or ERR_EXTERNAL) in a
   // modal box owned by hWnd; returns ErrorCode.
@@ -97,13 +98,13 @@ class LoadBMP;
 // inside the bitmap.
 class ZEMADisplayFCDIB : public ZEMADLLBase {
  public:
-  POINT Position;    // where the client draws the image; set only by constructors
-  POINT ViewOrigin;  // top-left pixel of the view
-  SIZE ViewSize;     // extent of the view
-  HBITMAP hBitmap;   // the DIB section; null until created
-  BITMAPINFO BitmapInfo;
-  unsigned char* Bits;           // first byte of the pixel memory (owned by hBitmap)
-  ZEMADisplayFCDIB* Background;  // owned; made by Display when it blends
+  POINT Position{};    // where the client draws the image; set only by constructors
+  POINT ViewOrigin{};  // top-left pixel of the view
+  SIZE ViewSize{};     // extent of the view
+  HBITMAP hBitmap{};   // the DIB section; null until created
+  BITMAPINFO BitmapInfo{};
+  unsigned char* Bits{};           // first byte of the pixel memory (owned by hBitmap)
+  ZEMADisplayFCDIB* Background{};  // owned; made by Display when it blends
 
   // A blank (all zero) image. ColorType 4 gives 32 bits per pixel, any other
   // value 24. A width or height of 0 becomes 1.
