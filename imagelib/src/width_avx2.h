@@ -4,7 +4,7 @@
 // instruction-set region (see width_sse2.h).
 #pragma once
 
-#include "lane_patterns.h"
+#include "width_shuffles.h"
 
 #include <immintrin.h>
 
@@ -14,30 +14,21 @@
 namespace pixolan {
 namespace {
 
-struct Avx2 {
+struct Avx2Lanes {
   using R = __m256i;
   static constexpr int kBytes = 32;
-  static constexpr bool kShuffles = true;  // byte shuffles within lanes
   static constexpr int kLanes = 2;
   static constexpr int kWindowWords = 0;
 
   // Made once per kernel call (see width_sse2.h).
   // Written out so that its constants are made for this instruction set.
-  Avx2() {}  // NOLINT(modernize-use-equals-default)
+  Avx2Lanes() {}  // NOLINT(modernize-use-equals-default)
 
   static R Kept(R v) {
     __asm__("" : "+x"(v));
     return v;
   }
   R alphaMask = Kept(Fill32(0xFF000000u)), c128 = Kept(Fill16(128));
-  R spread = Kept(Lanes(kSpread24)), pack = Kept(Lanes(kPack24)), reverse = Kept(Lanes(kReverse24));
-  R highPairs[2][2] = {{Kept(Lanes(kHighPairs[0][0].b)), Kept(Lanes(kHighPairs[0][1].b))},
-                       {Kept(Lanes(kHighPairs[1][0].b)), Kept(Lanes(kHighPairs[1][1].b))}};
-  R lowPairs[2][2] = {{Kept(Lanes(kLowPairs[0][0].b)), Kept(Lanes(kLowPairs[0][1].b))},
-                      {Kept(Lanes(kLowPairs[1][0].b)), Kept(Lanes(kLowPairs[1][1].b))}};
-  R alphaPairs[2][2] = {{Kept(Lanes(kAlphaPairs[0][0].b)), Kept(Lanes(kAlphaPairs[0][1].b))},
-                        {Kept(Lanes(kAlphaPairs[1][0].b)), Kept(Lanes(kAlphaPairs[1][1].b))}};
-  R flipSecond = Kept(Lanes(kFlipSecond));
   R group = Kept(_mm256_setr_epi32(0, 1, 2, 0, 3, 4, 5, 0)),
     groupReversed = Kept(_mm256_setr_epi32(3, 4, 5, 0, 0, 1, 2, 0));
   R ungroup = Kept(_mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0)),
@@ -140,8 +131,6 @@ struct Avx2 {
   R Ungroup24(R v) const { return _mm256_permutevar8x32_epi32(v, ungroup); }
 
   // ---- pixels ----
-  R Spread24(R v) const { return Shuffle8(Group24(v), spread); }
-  R Pack24(R v) const { return Ungroup24(Shuffle8(v, pack)); }
   R Reverse32(R v) const { return _mm256_permutevar8x32_epi32(v, reversed); }
   // Four blocks of packed 24-bit pixels (three whole registers) as four
   // registers of packed lanes (see width_sse2.h), and back; the loads read 32
@@ -167,28 +156,11 @@ struct Avx2 {
     Store(p + 32, _mm256_blend_epi32(q1, q2, 0xF0));
     Store(p + 64, _mm256_blend_epi32(q2, q3, 0xFC));
   }
-  R SpreadLanes(R v) const { return Shuffle8(v, spread); }
-  R PackLanes(R v) const { return Shuffle8(v, pack); }
-  R ReverseLanes(R v) const { return Shuffle8(v, reverse); }
-  R ReverseRgb(R v) const { return Ungroup24(Shuffle8(GroupReversed24(v), reverse)); }
   bool AllAlphaFull(R v) const { return _mm256_testc_si256(v, alphaMask) != 0; }
   bool AllAlphaZero(R v) const { return _mm256_testz_si256(v, alphaMask) != 0; }
-  // The weight pairs for the channels of 32-bit pixels or of packed lanes
-  // (kernel_blend.h): (Lh, Kh) and (Ll, Kl) from weight bytes, (sa, 255 - sa)
-  // from the source pixels.
-  template <bool Packed>
-  void WeightPairs(R w, R& highLo, R& highHi, R& lowLo, R& lowHi) const {
-    highLo = Shuffle8(w, highPairs[Packed][0]);
-    highHi = Shuffle8(w, highPairs[Packed][1]);
-    lowLo = Shuffle8(w, lowPairs[Packed][0]);
-    lowHi = Shuffle8(w, lowPairs[Packed][1]);
-  }
-  template <bool Packed>
-  void AlphaPairs(R s, R& lo, R& hi) const {
-    lo = Xor(Shuffle8(s, alphaPairs[Packed][0]), flipSecond);
-    hi = Xor(Shuffle8(s, alphaPairs[Packed][1]), flipSecond);
-  }
 };
+
+using Avx2 = WithShuffles<Avx2Lanes>;
 
 }  // namespace
 }  // namespace pixolan

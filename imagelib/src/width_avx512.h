@@ -5,7 +5,7 @@
 // inside its instruction-set region (see width_sse2.h).
 #pragma once
 
-#include "lane_patterns.h"
+#include "width_shuffles.h"
 
 #include <immintrin.h>
 
@@ -15,30 +15,21 @@
 namespace pixolan {
 namespace {
 
-struct Avx512 {
+struct Avx512Lanes {
   using R = __m512i;
   static constexpr int kBytes = 64;
-  static constexpr bool kShuffles = true;  // byte shuffles within lanes
   static constexpr int kLanes = 4;
   static constexpr int kWindowWords = 64;  // the words of two registers that Gather16 picks from
 
   // Made once per kernel call (see width_sse2.h).
   // Written out so that its constants are made for this instruction set.
-  Avx512() {}  // NOLINT(modernize-use-equals-default)
+  Avx512Lanes() {}  // NOLINT(modernize-use-equals-default)
 
   static R Kept(R v) {
     __asm__("" : "+v"(v));
     return v;
   }
   R alphaMask = Kept(Fill32(0xFF000000u)), c128 = Kept(Fill16(128));
-  R spread = Kept(Lanes(kSpread24)), pack = Kept(Lanes(kPack24)), reverse = Kept(Lanes(kReverse24));
-  R highPairs[2][2] = {{Kept(Lanes(kHighPairs[0][0].b)), Kept(Lanes(kHighPairs[0][1].b))},
-                       {Kept(Lanes(kHighPairs[1][0].b)), Kept(Lanes(kHighPairs[1][1].b))}};
-  R lowPairs[2][2] = {{Kept(Lanes(kLowPairs[0][0].b)), Kept(Lanes(kLowPairs[0][1].b))},
-                      {Kept(Lanes(kLowPairs[1][0].b)), Kept(Lanes(kLowPairs[1][1].b))}};
-  R alphaPairs[2][2] = {{Kept(Lanes(kAlphaPairs[0][0].b)), Kept(Lanes(kAlphaPairs[0][1].b))},
-                        {Kept(Lanes(kAlphaPairs[1][0].b)), Kept(Lanes(kAlphaPairs[1][1].b))}};
-  R flipSecond = Kept(Lanes(kFlipSecond));
   R group = Kept(Dwords(0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 9, 10, 11, 0));
   R groupReversed = Kept(Dwords(9, 10, 11, 0, 6, 7, 8, 0, 3, 4, 5, 0, 0, 1, 2, 0));
   R ungroup = Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0));
@@ -160,8 +151,6 @@ struct Avx512 {
   R Ungroup24(R v) const { return _mm512_permutexvar_epi32(ungroup, v); }
 
   // ---- pixels ----
-  R Spread24(R v) const { return Shuffle8(Group24(v), spread); }
-  R Pack24(R v) const { return Ungroup24(Shuffle8(v, pack)); }
   R Reverse32(R v) const { return _mm512_permutexvar_epi32(reversed, v); }
   // Four blocks of packed 24-bit pixels (three whole registers) as four
   // registers of packed lanes (see width_sse2.h), and back; the loads read 64
@@ -184,28 +173,11 @@ struct Avx512 {
     Store(p + 64, _mm512_permutex2var_epi32(v[1], join[1], v[2]));
     Store(p + 128, _mm512_permutex2var_epi32(v[2], join[2], v[3]));
   }
-  R SpreadLanes(R v) const { return Shuffle8(v, spread); }
-  R PackLanes(R v) const { return Shuffle8(v, pack); }
-  R ReverseLanes(R v) const { return Shuffle8(v, reverse); }
-  R ReverseRgb(R v) const { return Ungroup24(Shuffle8(GroupReversed24(v), reverse)); }
   bool AllAlphaFull(R v) const { return _mm512_cmplt_epu32_mask(v, alphaMask) == 0; }
   bool AllAlphaZero(R v) const { return _mm512_test_epi32_mask(v, alphaMask) == 0; }
-  // The weight pairs for the channels of 32-bit pixels or of packed lanes
-  // (kernel_blend.h): (Lh, Kh) and (Ll, Kl) from weight bytes, (sa, 255 - sa)
-  // from the source pixels.
-  template <bool Packed>
-  void WeightPairs(R w, R& highLo, R& highHi, R& lowLo, R& lowHi) const {
-    highLo = Shuffle8(w, highPairs[Packed][0]);
-    highHi = Shuffle8(w, highPairs[Packed][1]);
-    lowLo = Shuffle8(w, lowPairs[Packed][0]);
-    lowHi = Shuffle8(w, lowPairs[Packed][1]);
-  }
-  template <bool Packed>
-  void AlphaPairs(R s, R& lo, R& hi) const {
-    lo = Xor(Shuffle8(s, alphaPairs[Packed][0]), flipSecond);
-    hi = Xor(Shuffle8(s, alphaPairs[Packed][1]), flipSecond);
-  }
 };
+
+using Avx512 = WithShuffles<Avx512Lanes>;
 
 }  // namespace
 }  // namespace pixolan
