@@ -1,5 +1,5 @@
-// The ten row loaders of LoadBMP: 1-, 4-, 8-, 24- and 32-bit source rows
-// into 24- or 32-bit image rows, from a file or from memory.
+// The row loading of LoadBMP: 1-, 4-, 8-, 24- and 32-bit source rows into
+// 24- or 32-bit image rows, from a file or from memory.
 #include "bmp_loader.h"
 #include "kernels.h"
 
@@ -173,30 +173,18 @@ int LoadStraight(LoadBMP& src, unsigned char* dest) {
   return ERR_NONE;
 }
 
-const std::uint32_t* const kNoPalette = nullptr;
-
-int Load1To24(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 3, Convert1<3>);
+// Paletted rows of 1, 4 or 8 bits into Bpp-byte pixels.
+template <unsigned Bpp>
+int LoadPaletted(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
+  switch (src.SourceHeader.biBitCount) {
+    case 1:
+      return ConvertRows(src, pal, dest, Bpp, Convert1<Bpp>);
+    case 4:
+      return ConvertRows(src, pal, dest, Bpp, Convert4<Bpp>);
+    default:
+      return ConvertRows(src, pal, dest, Bpp, Convert8<Bpp>);
+  }
 }
-int Load1To32(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 4, Convert1<4>);
-}
-int Load4To24(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 3, Convert4<3>);
-}
-int Load4To32(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 4, Convert4<4>);
-}
-int Load8To24(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 3, Convert8<3>);
-}
-int Load8To32(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 4, Convert8<4>);
-}
-int Load24To24(LoadBMP& src, unsigned char* dest) { return LoadStraight(src, dest); }
-int Load24To32(LoadBMP& src, unsigned char* dest) { return ConvertRows(src, kNoPalette, dest, 4, Convert24To32); }
-int Load32To24(LoadBMP& src, unsigned char* dest) { return ConvertRows(src, kNoPalette, dest, 3, Convert32To24); }
-int Load32To32(LoadBMP& src, unsigned char* dest) { return LoadStraight(src, dest); }
 
 }  // namespace
 
@@ -204,20 +192,16 @@ namespace pixolan {
 
 int LoadRows(LoadBMP& src, unsigned char* Palette, unsigned char* Destination, bool wide) {
   const unsigned bits = src.SourceHeader.biBitCount;
-  if (bits == 24) return wide ? Load24To32(src, Destination) : Load24To24(src, Destination);
-  if (bits == 32) return wide ? Load32To32(src, Destination) : Load32To24(src, Destination);
+  const std::uint32_t* const noPalette = nullptr;
+  if (bits == 24)
+    return wide ? ConvertRows(src, noPalette, Destination, 4, Convert24To32) : LoadStraight(src, Destination);
+  if (bits == 32)
+    return wide ? LoadStraight(src, Destination) : ConvertRows(src, noPalette, Destination, 3, Convert32To24);
 
   if (Palette == nullptr) return ERR_UNSUPPORTED_COMMAND;
   std::uint32_t table[256];
   std::memcpy(table, Palette, std::size_t{4} << bits);  // exactly the 2^n entries given
-  switch (bits) {
-    case 1:
-      return wide ? Load1To32(src, table, Destination) : Load1To24(src, table, Destination);
-    case 4:
-      return wide ? Load4To32(src, table, Destination) : Load4To24(src, table, Destination);
-    default:
-      return wide ? Load8To32(src, table, Destination) : Load8To24(src, table, Destination);
-  }
+  return wide ? LoadPaletted<4>(src, table, Destination) : LoadPaletted<3>(src, table, Destination);
 }
 
 }  // namespace pixolan
