@@ -47,44 +47,44 @@ Landing LandingOf(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, bool
   return l;
 }
 
-Bytes ReferenceCopy(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, int mask) {
+// The destination's pixel memory after f(s, d) for each source pixel s and
+// the pixel d it lands on.
+template <class F>
+Bytes EachLanding(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, bool whole, F f) {
   Bytes out = PixelMemory(dst);
-  if (static_cast<unsigned>(mask) > 15) return out;
-  Landing l = LandingOf(src, dst, false);
-  const bool src32 = GeoOf(src).bpp == 4, dst32 = GeoOf(dst).bpp == 4;
+  const Landing l = LandingOf(src, dst, whole);
   for (long j = 0; j < l.m; ++j)
-    for (long i = 0; i < l.n; ++i) {
-      const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
-      unsigned char* d = out.data() + Offset(dst, l.dx + i, l.dy + j);
-      for (int c = 0; c < 3; ++c)
-        if (!(mask & (1 << c))) d[c] = s[c];
-      if (dst32 && !(mask & KEEP_ALPHA)) d[3] = src32 ? s[3] : 255;
-    }
+    for (long i = 0; i < l.n; ++i)
+      f(src.Bits + Offset(src, l.sx + i, l.sy + j), out.data() + Offset(dst, l.dx + i, l.dy + j));
   return out;
+}
+
+Bytes ReferenceCopy(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, int mask) {
+  if (static_cast<unsigned>(mask) > 15) return PixelMemory(dst);
+  const bool src32 = GeoOf(src).bpp == 4, dst32 = GeoOf(dst).bpp == 4;
+  return EachLanding(src, dst, false, [&](const unsigned char* s, unsigned char* d) {
+    for (int c = 0; c < 3; ++c)
+      if (!(mask & (1 << c))) d[c] = s[c];
+    if (dst32 && !(mask & KEEP_ALPHA)) d[3] = src32 ? s[3] : 255;
+  });
 }
 
 // The blend written plainly, with 64-bit exact rounding.
 Bytes ReferencePut(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, unsigned T, bool whole) {
-  Bytes out = PixelMemory(dst);
-  if (T >= 256) return out;
-  Landing l = LandingOf(src, dst, whole);
+  if (T >= 256) return PixelMemory(dst);
   const bool src32 = GeoOf(src).bpp == 4, dst32 = GeoOf(dst).bpp == 4;
-  for (long j = 0; j < l.m; ++j)
-    for (long i = 0; i < l.n; ++i) {
-      const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
-      unsigned char* d = out.data() + Offset(dst, l.dx + i, l.dy + j);
-      if (!src32) {
-        for (int c = 0; c < 3; ++c)
-          d[c] = static_cast<unsigned char>((s[c] * 256LL + (d[c] - s[c]) * std::int64_t{T} + 128) >> 8);
-        if (dst32) d[3] = static_cast<unsigned char>((d[3] * std::int64_t{T} + 128) >> 8);
-      } else {
-        const std::int64_t K = (255 - s[3]) * std::int64_t{256 - T};
-        for (int c = 0; c < 3; ++c)
-          d[c] = static_cast<unsigned char>((d[c] * 65280LL + (s[c] - d[c]) * K + 32640) / 65280);
-        if (dst32) d[3] = static_cast<unsigned char>((d[3] * (65280 - K) + 32640) / 65280);
-      }
+  return EachLanding(src, dst, whole, [&](const unsigned char* s, unsigned char* d) {
+    if (!src32) {
+      for (int c = 0; c < 3; ++c)
+        d[c] = static_cast<unsigned char>((s[c] * 256LL + (d[c] - s[c]) * std::int64_t{T} + 128) >> 8);
+      if (dst32) d[3] = static_cast<unsigned char>((d[3] * std::int64_t{T} + 128) >> 8);
+    } else {
+      const std::int64_t K = (255 - s[3]) * std::int64_t{256 - T};
+      for (int c = 0; c < 3; ++c)
+        d[c] = static_cast<unsigned char>((d[c] * 65280LL + (s[c] - d[c]) * K + 32640) / 65280);
+      if (dst32) d[3] = static_cast<unsigned char>((d[3] * (65280 - K) + 32640) / 65280);
     }
-  return out;
+  });
 }
 
 // The library's rounding for V / 65280 is exact over the whole range a blend
