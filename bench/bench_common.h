@@ -129,4 +129,18 @@ inline void CountPixels(benchmark::State& state, long long pixels) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * pixels);
 }
 
+// The timing loop of a library call that returns an error code: `call` runs
+// for as long as the benchmark measures, and any code but ERR_NONE ends the
+// run as a failure naming `what`. Counts `pixels` per call.
+template <class Call>
+void TimeCalls(benchmark::State& state, const std::string& what, long long pixels, Call call) {
+  for (auto _ : state) {
+    const int code = call();
+    benchmark::DoNotOptimize(code);
+    benchmark::ClobberMemory();
+    if (code != ERR_NONE) return Fail(state, what + " returned " + std::to_string(code));
+  }
+  CountPixels(state, pixels);
+}
+
 }  // namespace bench

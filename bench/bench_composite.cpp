@@ -122,13 +122,7 @@ void AddBlendRow(const std::string& row, const std::string& peerName, int srcBpp
         [=](benchmark::State& state) {
           BlendInputs in(e, srcBpp, dstBpp, t, invisible);
           if (!in.error.empty()) return Fail(state, in.error);
-          for (auto _ : state) {
-            const int code = in.Ours();
-            benchmark::DoNotOptimize(code);
-            benchmark::ClobberMemory();
-            if (code != ERR_NONE) return Fail(state, "PutImage returned " + std::to_string(code));
-          }
-          CountPixels(state, e.Pixels());
+          TimeCalls(state, "PutImage", e.Pixels(), [&] { return in.Ours(); });
         },
         traffic);
     AddPeer(row, peerName, SizeName(e), target, [=](benchmark::State& state) {
@@ -175,12 +169,9 @@ void AddCopyRow(const std::string& row, int srcBpp, int dstBpp, bool blt, int ke
           }
           if (code != ERR_NONE || d.largest != 0)
             return Fail(state, "the copy is wrong (code " + std::to_string(code) + "): " + Describe(d));
-          for (auto _ : state) {
-            const int r = blt ? dst->BltImage(src.get(), 0, 0, SRCCOPY) : dst->CopyImage(src.get(), keepMask);
-            benchmark::DoNotOptimize(r);
-            benchmark::ClobberMemory();
-          }
-          CountPixels(state, e.Pixels());
+          TimeCalls(state, blt ? "BltImage" : "CopyImage", e.Pixels(), [&] {
+            return blt ? dst->BltImage(src.get(), 0, 0, SRCCOPY) : dst->CopyImage(src.get(), keepMask);
+          });
         },
         traffic);
     AddPeer(row, "memcpy", SizeName(e), target,

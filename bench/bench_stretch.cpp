@@ -80,13 +80,7 @@ void AddScaling(const Scaling& s, int bpp) {
         [=](benchmark::State& state) {
           StretchInputs in(from, to, bpp);
           if (!in.error.empty()) return Fail(state, in.error);
-          for (auto _ : state) {
-            const int code = in.Ours();
-            benchmark::DoNotOptimize(code);
-            benchmark::ClobberMemory();
-            if (code != ERR_NONE) return Fail(state, "StretchImage returned " + std::to_string(code));
-          }
-          CountPixels(state, to.Pixels());
+          TimeCalls(state, "StretchImage", to.Pixels(), [&] { return in.Ours(); });
         },
         Traffic{srcBytes, dstBytes, dstBytes});
     AddPeer(row, "stbir_box", size, s.target, [=](benchmark::State& state) {

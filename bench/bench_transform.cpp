@@ -58,12 +58,7 @@ void AddInPlaceRow(const std::string& row, int bpp, double target, Operation op,
           const int code = op(*img);
           if (code != ERR_NONE || !Moved(*img, before, e, motion))
             return Fail(state, "the operation moved the pixels wrongly (code " + std::to_string(code) + ")");
-          for (auto _ : state) {
-            const int r = op(*img);
-            benchmark::DoNotOptimize(r);
-            benchmark::ClobberMemory();
-          }
-          CountPixels(state, e.Pixels());
+          TimeCalls(state, "the operation", e.Pixels(), [&] { return op(*img); });
         },
         Traffic{bytes, bytes, 0});
     AddPeer(row, "memcpy", SizeName(e), target,
