@@ -172,7 +172,7 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   std::uint32_t* window = reinterpret_cast<std::uint32_t*>(at += weightEntries);
   Byte* shift = reinterpret_cast<Byte*>(window + registers);
   std::uint32_t* stretchMade = reinterpret_cast<std::uint32_t*>(at += windowEntries);
-  Entry* sums = at += stretchEntries;
+  Entry* sums = at + stretchEntries;
   LayRuns(block.get(), to.w, from.w, k.lanes, pairs, first, weights);
   const int windowRegisters =
       k.windowWords > 0 ? LayWindows(first, weights, to.w, k.lanes, pairs, sb, k.windowWords, window, shift) : 0;
