@@ -47,6 +47,21 @@ bool AddArea(AreaRegistrar registrar);
 using Body = std::function<void(benchmark::State&)>;
 // Registers ROW/ours/SIZE.
 benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body);
+
+// The bytes an operation moves between the processor and memory: those it
+// reads, those it writes, and of those the ones it has not read before (a
+// cache line is read before it is written, as memcpy's destination is).
+struct Traffic {
+  std::size_t read;
+  std::size_t written;
+  std::size_t writtenUnread;
+  // The memcpy with the same traffic: memcpy of N bytes moves 3N.
+  std::size_t MemcpyBytes() const { return (read + written + writtenUnread) / 3; }
+};
+// Registers ROW/ours/SIZE and, once per size, MemoryBound/memcpy/BYTES with
+// the same traffic: the table shows the share of that memory-bound rate that
+// ours reaches.
+benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body, Traffic traffic);
 // Registers ROW/IMPL/SIZE as the peer of ROW/ours/SIZE with its target ratio.
 benchmark::internal::Benchmark* AddPeer(const std::string& row, const std::string& impl, const std::string& size,
                                         double target, Body body);
@@ -62,11 +77,9 @@ using ImagePtr = std::unique_ptr<ZEMADisplayFCDIB>;
 ImagePtr MakeImage(Extent e, int bytesPerPixel);
 inline int BytesPerPixel(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biBitCount / 8; }
 inline std::size_t StrideOf(long width, int bytesPerPixel) {
-  return (static_cast<std::size_t>(width) * bytesPerPixel + 3) & ~std::size_t{3};
+  return pixolan::PixelRows::Stride(static_cast<std::size_t>(width), static_cast<std::size_t>(bytesPerPixel));
 }
-inline std::size_t Stride(const ZEMADisplayFCDIB& img) {
-  return StrideOf(img.BitmapInfo.bmiHeader.biWidth, BytesPerPixel(img));
-}
+inline std::size_t Stride(const ZEMADisplayFCDIB& img) { return pixolan::PixelRows::Of(img).stride; }
 // The rows of the image (the spare row not included).
 inline std::size_t PixelBytes(const ZEMADisplayFCDIB& img) {
   return Stride(img) * static_cast<std::size_t>(img.BitmapInfo.bmiHeader.biHeight);
@@ -114,6 +127,20 @@ void MemcpyLoop(benchmark::State& state, std::size_t bytes, long long pixels);
 // Counts `pixels` per iteration in the rate the report shows.
 inline void CountPixels(benchmark::State& state, long long pixels) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * pixels);
+}
+
+// The timing loop of a library call that returns an error code: `call` runs
+// for as long as the benchmark measures, and any code but ERR_NONE ends the
+// run as a failure naming `what`. Counts `pixels` per call.
+template <class Call>
+void TimeCalls(benchmark::State& state, const std::string& what, long long pixels, Call call) {
+  for (auto _ : state) {
+    const int code = call();
+    benchmark::DoNotOptimize(code);
+    benchmark::ClobberMemory();
+    if (code != ERR_NONE) return Fail(state, what + " returned " + std::to_string(code));
+  }
+  CountPixels(state, pixels);
 }
 
 }  // namespace bench

@@ -114,17 +114,17 @@ struct BlendInputs {
 void AddBlendRow(const std::string& row, const std::string& peerName, int srcBpp, int dstBpp, unsigned short t,
                  double target, bool invisible = false) {
   for (Extent e : StandardSizes()) {
-    AddOurs(row, SizeName(e), [=](benchmark::State& state) {
-      BlendInputs in(e, srcBpp, dstBpp, t, invisible);
-      if (!in.error.empty()) return Fail(state, in.error);
-      for (auto _ : state) {
-        const int code = in.Ours();
-        benchmark::DoNotOptimize(code);
-        benchmark::ClobberMemory();
-        if (code != ERR_NONE) return Fail(state, "PutImage returned " + std::to_string(code));
-      }
-      CountPixels(state, e.Pixels());
-    });
+    // Both images are read, the destination written.
+    const std::size_t srcBytes = StrideOf(e.width, srcBpp) * e.height, dstBytes = StrideOf(e.width, dstBpp) * e.height;
+    const Traffic traffic{srcBytes + dstBytes, dstBytes, 0};
+    AddOurs(
+        row, SizeName(e),
+        [=](benchmark::State& state) {
+          BlendInputs in(e, srcBpp, dstBpp, t, invisible);
+          if (!in.error.empty()) return Fail(state, in.error);
+          TimeCalls(state, "PutImage", e.Pixels(), [&] { return in.Ours(); });
+        },
+        traffic);
     AddPeer(row, peerName, SizeName(e), target, [=](benchmark::State& state) {
       BlendInputs in(e, srcBpp, dstBpp, t, invisible);
       if (!in.error.empty()) return Fail(state, in.error);
@@ -146,30 +146,34 @@ void AddBlendRow(const std::string& row, const std::string& peerName, int srcBpp
 // copy writes.
 void AddCopyRow(const std::string& row, int srcBpp, int dstBpp, bool blt, int keepMask, double target) {
   for (Extent e : StandardSizes()) {
-    AddOurs(row, SizeName(e), [=](benchmark::State& state) {
-      ImagePtr src = MakeImage(e, srcBpp), dst = MakeImage(e, dstBpp);
-      if (!src || !dst) return Fail(state, "the library could not create the images");
-      FillRandom(src->Bits, PixelBytes(*src), 21);
-      FillRandom(dst->Bits, PixelBytes(*dst), 22);
-      const std::vector<unsigned char> before(dst->Bits, dst->Bits + PixelBytes(*dst));
-      const int code = blt ? dst->BltImage(src.get(), 0, 0, SRCCOPY) : dst->CopyImage(src.get(), keepMask);
-      // The copy must have delivered the source's channels; under mask 8 a
-      // 32-bit destination keeps its own alpha bytes.
-      const int copied = srcBpp == 4 && dstBpp == 4 && !blt ? 4 : 3;
-      Difference d = Compare(TopDown(*src), TopDown(*dst), e, copied);
-      if (d.largest == 0 && keepMask == 8) {
-        const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*dst));
-        d = Compare(PixelPlane{dst->Bits + 3, stride, 4}, PixelPlane{before.data() + 3, stride, 4}, e, 1);
-      }
-      if (code != ERR_NONE || d.largest != 0)
-        return Fail(state, "the copy is wrong (code " + std::to_string(code) + "): " + Describe(d));
-      for (auto _ : state) {
-        const int r = blt ? dst->BltImage(src.get(), 0, 0, SRCCOPY) : dst->CopyImage(src.get(), keepMask);
-        benchmark::DoNotOptimize(r);
-        benchmark::ClobberMemory();
-      }
-      CountPixels(state, e.Pixels());
-    });
+    // A mask that keeps channels reads the destination before it writes it.
+    const std::size_t srcBytes = StrideOf(e.width, srcBpp) * e.height, dstBytes = StrideOf(e.width, dstBpp) * e.height;
+    const Traffic traffic =
+        keepMask != 0 ? Traffic{srcBytes + dstBytes, dstBytes, 0} : Traffic{srcBytes, dstBytes, dstBytes};
+    AddOurs(
+        row, SizeName(e),
+        [=](benchmark::State& state) {
+          ImagePtr src = MakeImage(e, srcBpp), dst = MakeImage(e, dstBpp);
+          if (!src || !dst) return Fail(state, "the library could not create the images");
+          FillRandom(src->Bits, PixelBytes(*src), 21);
+          FillRandom(dst->Bits, PixelBytes(*dst), 22);
+          const std::vector<unsigned char> before(dst->Bits, dst->Bits + PixelBytes(*dst));
+          const int code = blt ? dst->BltImage(src.get(), 0, 0, SRCCOPY) : dst->CopyImage(src.get(), keepMask);
+          // The copy must have delivered the source's channels; under mask 8 a
+          // 32-bit destination keeps its own alpha bytes.
+          const int copied = srcBpp == 4 && dstBpp == 4 && !blt ? 4 : 3;
+          Difference d = Compare(TopDown(*src), TopDown(*dst), e, copied);
+          if (d.largest == 0 && keepMask == 8) {
+            const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*dst));
+            d = Compare(PixelPlane{dst->Bits + 3, stride, 4}, PixelPlane{before.data() + 3, stride, 4}, e, 1);
+          }
+          if (code != ERR_NONE || d.largest != 0)
+            return Fail(state, "the copy is wrong (code " + std::to_string(code) + "): " + Describe(d));
+          TimeCalls(state, blt ? "BltImage" : "CopyImage", e.Pixels(), [&] {
+            return blt ? dst->BltImage(src.get(), 0, 0, SRCCOPY) : dst->CopyImage(src.get(), keepMask);
+          });
+        },
+        traffic);
     AddPeer(row, "memcpy", SizeName(e), target,
             [=](benchmark::State& state) { MemcpyLoop(state, StrideOf(e.width, dstBpp) * e.height, e.Pixels()); });
   }
@@ -185,21 +189,25 @@ void AddEraseRow(const std::string& row, int bpp, bool withPixmanPeer) {
   const tagB_BGRA colour = {0x12, 0x34, 0x56, 0x78};
   const unsigned char bytes[4] = {colour.Blue, colour.Green, colour.Red, colour.Alpha};
   for (Extent e : StandardSizes()) {
-    AddOurs(row, SizeName(e), [=](benchmark::State& state) {
-      ImagePtr img = MakeImage(e, bpp);
-      if (!img) return Fail(state, "the library could not create the image");
-      img->EraseImage(colour, 1);
-      std::vector<unsigned char> expected(PixelBytes(*img));
-      FillByRows(expected.data(), e, Stride(*img), bpp, bytes);
-      const PixelPlane want{expected.data(), static_cast<std::ptrdiff_t>(Stride(*img)), bpp};
-      const Difference d = Compare(MemoryOrder(*img), want, e, bpp);
-      if (d.largest != 0) return Fail(state, "EraseImage left other colours: " + Describe(d));
-      for (auto _ : state) {
-        img->EraseImage(colour, 1);
-        benchmark::ClobberMemory();
-      }
-      CountPixels(state, e.Pixels());
-    });
+    const std::size_t imageBytes = StrideOf(e.width, bpp) * e.height;
+    AddOurs(
+        row, SizeName(e),
+        [=](benchmark::State& state) {
+          ImagePtr img = MakeImage(e, bpp);
+          if (!img) return Fail(state, "the library could not create the image");
+          img->EraseImage(colour, 1);
+          std::vector<unsigned char> expected(PixelBytes(*img));
+          FillByRows(expected.data(), e, Stride(*img), bpp, bytes);
+          const PixelPlane want{expected.data(), static_cast<std::ptrdiff_t>(Stride(*img)), bpp};
+          const Difference d = Compare(MemoryOrder(*img), want, e, bpp);
+          if (d.largest != 0) return Fail(state, "EraseImage left other colours: " + Describe(d));
+          for (auto _ : state) {
+            img->EraseImage(colour, 1);
+            benchmark::ClobberMemory();
+          }
+          CountPixels(state, e.Pixels());
+        },
+        Traffic{0, imageBytes, imageBytes});
     AddPeer(row, "rowfill", SizeName(e), 0.5, [=](benchmark::State& state) {
       const std::size_t stride = StrideOf(e.width, bpp);
       std::vector<unsigned char> bits(stride * e.height);

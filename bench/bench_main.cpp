@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -67,6 +68,18 @@ bool AddArea(AreaRegistrar registrar) {
 
 benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body) {
   return Add(row + "/ours/" + size, std::move(body));
+}
+
+benchmark::internal::Benchmark* AddOurs(const std::string& row, const std::string& size, Body body, Traffic traffic) {
+  static std::set<std::size_t> memoryBound;
+  const std::size_t bytes = traffic.MemcpyBytes();
+  if (memoryBound.insert(bytes).second)
+    Add("MemoryBound/memcpy/" + std::to_string(bytes),
+        [bytes](benchmark::State& state) { MemcpyLoop(state, bytes, static_cast<long long>(bytes)); });
+  return Add(row + "/ours/" + size, [bytes, body](benchmark::State& state) {
+    body(state);
+    state.counters["memcpy_bytes"] = static_cast<double>(bytes);
+  });
 }
 
 benchmark::internal::Benchmark* AddPeer(const std::string& row, const std::string& impl, const std::string& size,
@@ -134,8 +147,8 @@ PixelPlane MemoryOrder(const ZEMADisplayFCDIB& img) {
 }
 
 PixelPlane TopDown(const ZEMADisplayFCDIB& img) {
-  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(img));
-  return PixelPlane{img.Bits + (img.BitmapInfo.bmiHeader.biHeight - 1) * stride, -stride, BytesPerPixel(img)};
+  const pixolan::PixelRows rows = pixolan::PixelRows::Of(img);
+  return PixelPlane{rows.Row(0), -static_cast<std::ptrdiff_t>(rows.stride), BytesPerPixel(img)};
 }
 
 Difference Compare(PixelPlane a, PixelPlane b, Extent e, int channels, const ChannelMap& map) {

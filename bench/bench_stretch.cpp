@@ -73,17 +73,16 @@ void AddScaling(const Scaling& s, int bpp) {
     // Rows of the first case go with the 1920 x 1080 table, of the second
     // with the 256 x 256 one.
     const std::string size = SmokeMode() ? SizeName(to) : i == 0 ? "1920x1080" : "256x256";
-    AddOurs(row, size, [=](benchmark::State& state) {
-      StretchInputs in(from, to, bpp);
-      if (!in.error.empty()) return Fail(state, in.error);
-      for (auto _ : state) {
-        const int code = in.Ours();
-        benchmark::DoNotOptimize(code);
-        benchmark::ClobberMemory();
-        if (code != ERR_NONE) return Fail(state, "StretchImage returned " + std::to_string(code));
-      }
-      CountPixels(state, to.Pixels());
-    });
+    const std::size_t srcBytes = StrideOf(from.width, bpp) * from.height,
+                      dstBytes = StrideOf(to.width, bpp) * to.height;
+    AddOurs(
+        row, size,
+        [=](benchmark::State& state) {
+          StretchInputs in(from, to, bpp);
+          if (!in.error.empty()) return Fail(state, in.error);
+          TimeCalls(state, "StretchImage", to.Pixels(), [&] { return in.Ours(); });
+        },
+        Traffic{srcBytes, dstBytes, dstBytes});
     AddPeer(row, "stbir_box", size, s.target, [=](benchmark::State& state) {
       StretchInputs in(from, to, bpp);
       if (!in.error.empty()) return Fail(state, in.error);

@@ -42,25 +42,25 @@ using Operation = std::function<int(ZEMADisplayFCDIB&)>;
 
 void AddInPlaceRow(const std::string& row, int bpp, double target, Operation op, Motion motion) {
   for (Extent e : StandardSizes()) {
-    AddOurs(row, SizeName(e), [=](benchmark::State& state) {
-      ImagePtr img = MakeImage(e, bpp);
-      if (!img) return Fail(state, "the library could not create the image");
-      FillRandom(img->Bits, PixelBytes(*img), 51);
-      std::vector<unsigned char> before(static_cast<std::size_t>(e.Pixels()) * bpp);
-      const PixelPlane plane = TopDown(*img);
-      for (int y = 0; y < e.height; ++y)
-        std::memcpy(before.data() + static_cast<std::size_t>(y) * e.width * bpp, plane.first + y * plane.stride,
-                    static_cast<std::size_t>(e.width) * bpp);
-      const int code = op(*img);
-      if (code != ERR_NONE || !Moved(*img, before, e, motion))
-        return Fail(state, "the operation moved the pixels wrongly (code " + std::to_string(code) + ")");
-      for (auto _ : state) {
-        const int r = op(*img);
-        benchmark::DoNotOptimize(r);
-        benchmark::ClobberMemory();
-      }
-      CountPixels(state, e.Pixels());
-    });
+    // In place: every byte is read and written back.
+    const std::size_t bytes = StrideOf(e.width, bpp) * e.height;
+    AddOurs(
+        row, SizeName(e),
+        [=](benchmark::State& state) {
+          ImagePtr img = MakeImage(e, bpp);
+          if (!img) return Fail(state, "the library could not create the image");
+          FillRandom(img->Bits, PixelBytes(*img), 51);
+          std::vector<unsigned char> before(static_cast<std::size_t>(e.Pixels()) * bpp);
+          const PixelPlane plane = TopDown(*img);
+          for (int y = 0; y < e.height; ++y)
+            std::memcpy(before.data() + static_cast<std::size_t>(y) * e.width * bpp, plane.first + y * plane.stride,
+                        static_cast<std::size_t>(e.width) * bpp);
+          const int code = op(*img);
+          if (code != ERR_NONE || !Moved(*img, before, e, motion))
+            return Fail(state, "the operation moved the pixels wrongly (code " + std::to_string(code) + ")");
+          TimeCalls(state, "the operation", e.Pixels(), [&] { return op(*img); });
+        },
+        Traffic{bytes, bytes, 0});
     AddPeer(row, "memcpy", SizeName(e), target,
             [=](benchmark::State& state) { MemcpyLoop(state, StrideOf(e.width, bpp) * e.height, e.Pixels()); });
   }

@@ -45,7 +45,7 @@ inline Size Classify(const BITMAPINFOHEADER& h) {
   std::int64_t rows = h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
   if (w < 1) return Size::Refused;
   if (rows == 0) rows = 1;
-  const std::uint64_t stride = (static_cast<std::uint64_t>(w) * 3 + 3) & ~std::uint64_t{3};
+  const std::uint64_t stride = pixolan::PixelRows::Stride<std::uint64_t>(static_cast<std::uint64_t>(w), 3);
   if (stride * static_cast<std::uint64_t>(rows + 1) > kRefusedBytes) return Size::Refused;
   return static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(rows) > kMaxPixels ? Size::Large : Size::Small;
 }

@@ -64,11 +64,14 @@ step "tests native" ctest --preset native -j "$jobs"
 # The same build with the run-time choice of wider vector loops turned off.
 step "tests native, baseline vector loops" env PIXOLAN_SIMD=baseline ctest --preset native -j "$jobs" -L pixel
 step "tests native, 16-byte shuffle loops" env PIXOLAN_SIMD=ssse3 ctest --preset native -j "$jobs" -L pixel
+step "tests native, 32-byte vector loops" env PIXOLAN_SIMD=avx2 ctest --preset native -j "$jobs" -L pixel
 sanitizer_env=(env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1)
 step "tests native-asan" "${sanitizer_env[@]}" ctest --preset native-asan -j "$jobs"
 # The sanitizers watch each width of vector loop, and the plain loops run in a
 # build that has no vector code at all.
 step "tests native-asan, 16-byte shuffle loops" "${sanitizer_env[@]}" PIXOLAN_SIMD=ssse3 \
+  ctest --preset native-asan -j "$jobs" -L pixel
+step "tests native-asan, 32-byte vector loops" "${sanitizer_env[@]}" PIXOLAN_SIMD=avx2 \
   ctest --preset native-asan -j "$jobs" -L pixel
 step "tests native-asan, baseline vector loops" "${sanitizer_env[@]}" PIXOLAN_SIMD=baseline \
   ctest --preset native-asan -j "$jobs" -L pixel

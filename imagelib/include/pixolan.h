@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #if defined(_WIN32)
 #if defined(PIXOLAN_BUILD)
 #define PIXOLAN_API __declspec(dllexport)
@@ -63,10 +65,11 @@ struct tagB_BGRA {
 // message language and the sticky error code.
 class ZEMADLLBase {
  public:
-  HWND hWnd;
-  HINSTANCE hInstance;
-  DWORD Language;  // LANGUAGE_ENGLISH or LANGUAGE_JAPANESE
-  int ErrorCode;   // ERR_NONE while the object is healthy
+  // Every member starts as 0 (null); the constructors say it once here.
+  HWND hWnd{};
+  HINSTANCE hInstance{};
+  DWORD Language{};  // LANGUAGE_ENGLISH or LANGUAGE_JAPANESE
+  int ErrorCode{};   // ERR_NONE while the object is healthy
 
   // Shows the message for a failure code (not for 0 or ERR_EXTERNAL) in a
   // modal box owned by hWnd; returns ErrorCode.
@@ -95,13 +98,13 @@ class LoadBMP;
 // inside the bitmap.
 class ZEMADisplayFCDIB : public ZEMADLLBase {
  public:
-  POINT Position;    // where the client draws the image; set only by constructors
-  POINT ViewOrigin;  // top-left pixel of the view
-  SIZE ViewSize;     // extent of the view
-  HBITMAP hBitmap;   // the DIB section; null until created
-  BITMAPINFO BitmapInfo;
-  unsigned char* Bits;           // first byte of the pixel memory (owned by hBitmap)
-  ZEMADisplayFCDIB* Background;  // owned; made by Display when it blends
+  POINT Position{};    // where the client draws the image; set only by constructors
+  POINT ViewOrigin{};  // top-left pixel of the view
+  SIZE ViewSize{};     // extent of the view
+  HBITMAP hBitmap{};   // the DIB section; null until created
+  BITMAPINFO BitmapInfo{};
+  unsigned char* Bits{};           // first byte of the pixel memory (owned by hBitmap)
+  ZEMADisplayFCDIB* Background{};  // owned; made by Display when it blends
 
   // A blank (all zero) image. ColorType 4 gives 32 bits per pixel, any other
   // value 24. A width or height of 0 becomes 1.
@@ -209,3 +212,31 @@ class ZEMADisplayFCDIB : public ZEMADLLBase {
     ViewSize.cy = static_cast<LONG>(cy);
   }
 };
+
+namespace pixolan {
+
+// Where an image's pixels lie, for code that reads or writes them directly:
+// every stored row of `width` pixels takes Stride(width, bytesPerPixel) bytes,
+// padded to a multiple of 4, and the rows lie bottom-up, so image row y (0 =
+// top) starts at Row(y) and the next row down lies one stride lower. Row(-1)
+// is the spare row behind the top row.
+struct PixelRows {
+  unsigned char* bits;
+  long height;
+  std::size_t stride;
+
+  template <class Size>
+  static constexpr Size Stride(Size width, Size bytesPerPixel) {
+    return (width * bytesPerPixel + 3) & ~Size{3};
+  }
+  static PixelRows Of(const ZEMADisplayFCDIB& img) {
+    const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
+    return PixelRows{img.Bits, h.biHeight,
+                     Stride(static_cast<std::size_t>(h.biWidth), std::size_t{h.biBitCount == 24 ? 3u : 4u})};
+  }
+  unsigned char* Row(long y) const {
+    return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * static_cast<std::ptrdiff_t>(stride);
+  }
+};
+
+}  // namespace pixolan

@@ -17,6 +17,7 @@ class LoadBMP {
   unsigned char* RowBuffer;       // file mode: source rows for the converting loaders
   HANDLE SourceFile;              // file mode: the open file (not closed here)
   int Loaded;                     // set by the first Load
+  bool RowsReachable = true;      // file mode: false where the move to the first row failed; no row arrives then
 
   // File mode reads this many bytes of whole source rows per read (at least
   // one row): few enough to stay in cache while they are converted, many
@@ -69,3 +70,33 @@ class LoadBMP {
   int AllocateRowBuffer(std::size_t rowBytes, std::size_t rows, std::size_t& held);
   bool FileMode() const { return SourceFile != INVALID_HANDLE_VALUE; }
 };
+
+namespace pixolan {
+
+// The two fields of the 14-byte file header that reading looks at.
+struct FileHeader {
+  std::uint16_t type;     // bfType: "BM" is 0x4D42
+  std::uint32_t offBits;  // bfOffBits: where the rows start
+};
+FileHeader ParseFileHeader(const unsigned char* p);
+// The 40 bytes of an info header as stored in a file (little-endian).
+BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p);
+
+// Steps shared by both reading constructors before the pixel memory is made:
+// the source header becomes the image's header with the depth that ColorType
+// picks, the header is checked so that nothing absurd is allocated for it, and
+// the view starts as the header states it (CreateDIB then makes it positive).
+// Returns the error code it sets.
+int AdoptSourceHeader(ZEMADisplayFCDIB& img, const BITMAPINFOHEADER& source, int colorType);
+
+// The rows of a source of 1, 4, 8, 24 or 32 bits, into 32-bit (wide) or 24-bit
+// image rows at Destination; Palette holds 2^n four-byte entries for 1, 4 and
+// 8 bits. Returns an error code.
+int LoadRows(LoadBMP& src, unsigned char* Palette, unsigned char* Destination, bool wide);
+
+// The number of stored rows, |biHeight| with INT_MIN included.
+inline std::int64_t AbsHeight(const BITMAPINFOHEADER& h) {
+  return h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
+}
+
+}  // namespace pixolan

@@ -1,444 +1,52 @@
-// Reading BMP data: the file and memory constructors, LoadBMP and its ten row
-// loaders (1, 4, 8, 24 and 32 source bits into 24- or 32-bit images).
+// The two reading constructors: an image from a BMP file, and from a bitmap
+// header, palette and rows in memory. The reading itself is LoadBMP's.
 #include "bmp_loader.h"
 #include "file_handle.h"
 
-#include <algorithm>
-#include <cstring>
-#include <new>
-
-#include "pixel_rows.h"
-
 using namespace pixolan;
 
-namespace {
-
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-// The 40 bytes of an info header as stored in a file (little-endian).
-BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p) {
-  BITMAPINFOHEADER h;
-  h.biSize = Le32(p + 0);
-  h.biWidth = static_cast<LONG>(Le32(p + 4));
-  h.biHeight = static_cast<LONG>(Le32(p + 8));
-  h.biPlanes = Le16(p + 12);
-  h.biBitCount = Le16(p + 14);
-  h.biCompression = Le32(p + 16);
-  h.biSizeImage = Le32(p + 20);
-  h.biXPelsPerMeter = static_cast<LONG>(Le32(p + 24));
-  h.biYPelsPerMeter = static_cast<LONG>(Le32(p + 28));
-  h.biClrUsed = Le32(p + 32);
-  h.biClrImportant = Le32(p + 36);
-  return h;
-}
-
-// Steps shared by both reading constructors before the pixel memory is made:
-// the source header becomes the image's header with the depth that ColorType
-// picks, the header is checked so that nothing absurd is allocated for it, and
-// the view starts as the header states it (CreateDIB then makes it positive).
-int AdoptSourceHeader(ZEMADisplayFCDIB& img, const BITMAPINFOHEADER& source, int colorType) {
-  BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  h = source;
-  if (colorType == 3)
-    h.biBitCount = 24;
-  else if (colorType == 4)
-    h.biBitCount = 32;
-  else
-    h.biBitCount = source.biBitCount <= 24 ? 24 : 32;
-  if (LoadBMP::CheckHeader(source, h.biBitCount / 8u) != ERR_NONE) return img.ErrorCode = ERR_BMP_FORMAT;
-  img.Position = POINT{0, 0};
-  img.ViewOrigin = POINT{0, 0};
-  img.ViewSize = SIZE{source.biWidth, source.biHeight};
-  return ERR_NONE;
-}
-
-// ---- row conversion -----------------------------------------------------------
-//
-// Palette entries are kept as 32-bit words holding the entry's four bytes in
-// file order, so one store writes a whole pixel. A 24-bit pixel is stored with
-// the same 4-byte store: its fourth byte lands on the next pixel's blue and is
-// overwritten by it. Only a row's last pixel is stored with exactly its own
-// bytes, so the filler behind a row is never touched and stays zero.
-
-inline void Put(unsigned char* d, std::uint32_t pixel) { std::memcpy(d, &pixel, 4); }
-template <unsigned Bpp>
-inline void PutLast(unsigned char* d, std::uint32_t pixel) {
-  std::memcpy(d, &pixel, Bpp);
-}
-
-// 8 pixels per source byte, bit 7 leftmost. Whole bytes whose pixels all come
-// before the last one go 8 at a time; the final byte goes pixel by pixel.
-template <unsigned Bpp>
-void Convert1(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t* pal) {
-  const std::size_t bulk = (w - 1) / 8;
-  for (std::size_t n = 0; n < bulk; ++n, d += 8 * Bpp) {
-    const unsigned b = *s++;
-    Put(d + 0 * Bpp, pal[b >> 7]);
-    Put(d + 1 * Bpp, pal[(b >> 6) & 1]);
-    Put(d + 2 * Bpp, pal[(b >> 5) & 1]);
-    Put(d + 3 * Bpp, pal[(b >> 4) & 1]);
-    Put(d + 4 * Bpp, pal[(b >> 3) & 1]);
-    Put(d + 5 * Bpp, pal[(b >> 2) & 1]);
-    Put(d + 6 * Bpp, pal[(b >> 1) & 1]);
-    Put(d + 7 * Bpp, pal[b & 1]);
-  }
-  const unsigned b = *s;
-  const unsigned left = static_cast<unsigned>(w - bulk * 8);  // 1 to 8
-  for (unsigned j = 0; j + 1 < left; ++j, d += Bpp) Put(d, pal[(b >> (7 - j)) & 1]);
-  PutLast<Bpp>(d, pal[(b >> (8 - left)) & 1]);
-}
-
-// 2 pixels per source byte, high nibble first; for an odd width the last pixel
-// is the high nibble of the row's last used byte.
-template <unsigned Bpp>
-void Convert4(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t* pal) {
-  const std::size_t bulk = (w - 1) / 2;
-  for (std::size_t n = 0; n < bulk; ++n, d += 2 * Bpp) {
-    const unsigned b = *s++;
-    Put(d, pal[b >> 4]);
-    Put(d + Bpp, pal[b & 15]);
-  }
-  const unsigned b = *s;
-  if (w - bulk * 2 == 2) {
-    Put(d, pal[b >> 4]);
-    PutLast<Bpp>(d + Bpp, pal[b & 15]);
-  } else {
-    PutLast<Bpp>(d, pal[b >> 4]);
-  }
-}
-
-template <unsigned Bpp>
-void Convert8(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t* pal) {
-  for (std::size_t i = 0; i + 1 < w; ++i, d += Bpp) Put(d, pal[s[i]]);
-  PutLast<Bpp>(d, pal[s[w - 1]]);
-}
-
-// Blue, green, red copied; alpha 0.
-void Convert24To32(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  Convert24To32Row(s, d, static_cast<long>(w), 0);
-}
-
-// The fourth source byte is dropped.
-void Convert32To24(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  Convert32To24Row(s, d, static_cast<long>(w));
-}
-
-std::int64_t AbsHeight(const BITMAPINFOHEADER& h) {
-  return h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
-}
-
-// Image memory row (0 = bottom) of the i-th stored row: a bottom-up source
-// (h >= 0) stores the bottom row first, a top-down one the top row first.
-std::size_t DestinationRow(std::int64_t i, const BITMAPINFOHEADER& h) {
-  return static_cast<std::size_t>(h.biHeight >= 0 ? i : AbsHeight(h) - 1 - i);
-}
-
-// The frame of the converting loaders. In file mode one buffer takes as many
-// whole stored rows per read as fit in kReadChunkBytes; each stored row is
-// converted straight into its image row. When the file ends early the whole
-// rows that did arrive are still converted, so the image holds exactly the
-// stored rows before the cut and stays blank from there on.
-template <class Convert>
-int ConvertRows(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest, unsigned bpp, Convert convert) {
-  const BITMAPINFOHEADER& h = src.SourceHeader;
-  const std::size_t w = static_cast<std::size_t>(h.biWidth);
-  const std::size_t rowBytes = static_cast<std::size_t>(LoadBMP::SourceRowBytes(h.biBitCount, h.biWidth));
-  const std::size_t stride = static_cast<std::size_t>(StrideOf(w, bpp));
-  const std::size_t rows = static_cast<std::size_t>(AbsHeight(h));
-  std::size_t perRead = rows;  // memory mode: every row is there already
-  if (src.FileMode()) {
-    const int code = src.AllocateRowBuffer(rowBytes, LoadBMP::RowsPerRead(rowBytes, rows), perRead);
-    if (code != ERR_NONE) return code;
-  }
-  for (std::size_t done = 0; done < rows;) {
-    const std::size_t count = std::min(perRead, rows - done);
-    const unsigned char* row = nullptr;
-    const std::size_t arrived = src.NextRows(rowBytes, count, row);
-    for (std::size_t k = 0; k < arrived; ++k, ++done, row += rowBytes)
-      convert(row, dest + DestinationRow(static_cast<std::int64_t>(done), h) * stride, w, pal);
-    if (arrived < count) return ERR_FILE_READ;  // rows so far stay, the rest stays blank
-  }
-  return ERR_NONE;
-}
-
-// Turns the order of `count` rows of rowBytes around in place.
-void ReverseRows(unsigned char* block, std::size_t count, std::size_t rowBytes) {
-  unsigned char temp[1024];
-  for (std::size_t i = 0, j = count - 1; i < j; ++i, --j) {
-    unsigned char* a = block + i * rowBytes;
-    unsigned char* b = block + j * rowBytes;
-    for (std::size_t at = 0; at < rowBytes; at += sizeof temp) {
-      const std::size_t n = std::min(sizeof temp, rowBytes - at);
-      std::memcpy(temp, a + at, n);
-      std::memcpy(a + at, b + at, n);
-      std::memcpy(b + at, temp, n);
-    }
-  }
-}
-
-// Source rows that are already image rows (24 into 24, 32 into 32; the source
-// row size equals the stride) go straight into the image, without a buffer.
-// A bottom-up source moves as one block. A top-down one lies in the opposite
-// order of the image memory: from a file it comes in runs of as many rows as
-// one read takes, each run read into the image rows it covers and then turned
-// over in place; from memory it is copied row by row. Bytes of a row cut short
-// are cleared again, so only whole rows of the source ever reach the image.
-int CopyRows(LoadBMP& src, unsigned char* dest) {
-  const BITMAPINFOHEADER& h = src.SourceHeader;
-  const std::size_t rowBytes = static_cast<std::size_t>(LoadBMP::SourceRowBytes(h.biBitCount, h.biWidth));
-  const std::size_t rows = static_cast<std::size_t>(AbsHeight(h));
-  if (rows == 0) return ERR_NONE;
-  if (h.biHeight > 0) {
-    const std::size_t block = rowBytes * rows;
-    const std::size_t got = src.ReadStraight(dest, block);
-    if (got == block) return ERR_NONE;
-    const std::size_t whole = got / rowBytes * rowBytes;
-    std::memset(dest + whole, 0, got - whole);
-    return ERR_FILE_READ;
-  }
-  if (!src.FileMode()) {
-    for (std::size_t i = 0; i < rows; ++i)
-      src.ReadStraight(dest + DestinationRow(static_cast<std::int64_t>(i), h) * rowBytes, rowBytes);
-    return ERR_NONE;
-  }
-  const std::size_t perRead = LoadBMP::RowsPerRead(rowBytes, rows);
-  for (std::size_t done = 0; done < rows;) {
-    const std::size_t count = std::min(perRead, rows - done);
-    // Stored rows done .. done + count - 1 belong to the memory rows from
-    // rows - 1 - done down to rows - done - count: one block, backwards.
-    unsigned char* block = dest + (rows - done - count) * rowBytes;
-    const std::size_t whole = src.ReadStraight(block, count * rowBytes) / rowBytes;
-    ReverseRows(block, count, rowBytes);
-    if (whole < count) {
-      // The rows that arrived now end the block; before them lie the bytes of
-      // the row that was cut (or of a failed read) and rows never read.
-      std::memset(block, 0, (count - whole) * rowBytes);
-      return ERR_FILE_READ;
-    }
-    done += count;
-  }
-  return ERR_NONE;
-}
-
-const std::uint32_t* const kNoPalette = nullptr;
-
-int Load1To24(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 3, Convert1<3>);
-}
-int Load1To32(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 4, Convert1<4>);
-}
-int Load4To24(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 3, Convert4<3>);
-}
-int Load4To32(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 4, Convert4<4>);
-}
-int Load8To24(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 3, Convert8<3>);
-}
-int Load8To32(LoadBMP& src, const std::uint32_t* pal, unsigned char* dest) {
-  return ConvertRows(src, pal, dest, 4, Convert8<4>);
-}
-int Load24To24(LoadBMP& src, unsigned char* dest) { return CopyRows(src, dest); }
-int Load24To32(LoadBMP& src, unsigned char* dest) { return ConvertRows(src, kNoPalette, dest, 4, Convert24To32); }
-int Load32To24(LoadBMP& src, unsigned char* dest) { return ConvertRows(src, kNoPalette, dest, 3, Convert32To24); }
-int Load32To32(LoadBMP& src, unsigned char* dest) { return CopyRows(src, dest); }
-
-}  // namespace
-
-// ---- LoadBMP --------------------------------------------------------------------
-
-LoadBMP::LoadBMP(BITMAPINFOHEADER Header, unsigned char* PixelData)
-    : SourceHeader(Header), SourceRow(PixelData), RowBuffer(nullptr), SourceFile(INVALID_HANDLE_VALUE), Loaded(0) {}
-
-LoadBMP::LoadBMP(BITMAPINFOHEADER Header, HANDLE File)
-    : SourceHeader(Header), SourceRow(nullptr), RowBuffer(nullptr), SourceFile(File), Loaded(0) {}
-
-LoadBMP::~LoadBMP() { delete[] RowBuffer; }
-
-std::uint64_t LoadBMP::SourceRowBytes(unsigned bitCount, std::int64_t width) {
-  if (width < 1) return 0;
-  const std::uint64_t w = static_cast<std::uint64_t>(width);
-  switch (bitCount) {
-    case 1:
-      return (((w + 7) >> 3) + 3) & ~std::uint64_t{3};
-    case 4:
-      return (((w + 1) >> 1) + 3) & ~std::uint64_t{3};
-    case 8:
-      return (w + 3) & ~std::uint64_t{3};
-    case 24:
-      return (3 * w + 3) & ~std::uint64_t{3};
-    case 32:
-      return 4 * w;
-    default:
-      return 0;
-  }
-}
-
-int LoadBMP::CheckHeader(const BITMAPINFOHEADER& header, unsigned imageBytesPerPixel) {
-  const std::int64_t w = header.biWidth;
-  if (w < 1) return ERR_BMP_FORMAT;  // the row loaders need at least one pixel per row
-  std::int64_t h = AbsHeight(header);
-  if (h == 0) h = 1;
-  if (!PixelMemoryFits(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h), imageBytesPerPixel))
-    return ERR_BMP_FORMAT;
-  if (SourceRowBytes(header.biBitCount, w) > kMaxPixelBytes) return ERR_BMP_FORMAT;
-  return ERR_NONE;
-}
-
-std::size_t LoadBMP::RowsPerRead(std::size_t rowBytes, std::size_t rows) {
-  const std::size_t fit = rowBytes == 0 ? 1 : kReadChunkBytes / rowBytes;
-  return std::max<std::size_t>(1, std::min(fit, rows));
-}
-
-int LoadBMP::AllocateRowBuffer(std::size_t rowBytes, std::size_t rows, std::size_t& held) {
-  held = 0;
-  if (rows > 1) {
-    try {
-      RowBuffer = new unsigned char[rowBytes * rows];
-      held = rows;
-      return ERR_NONE;
-    } catch (...) {
-      RowBuffer = nullptr;  // one row at a time still loads the image
-    }
-  }
-  RowBuffer = nullptr;
-  int code = ERR_NONE;
-  if (Guarded(code, [&] { RowBuffer = new unsigned char[rowBytes]; }) != ERR_NONE) return code;
-  held = 1;
-  return ERR_NONE;
-}
-
-std::size_t LoadBMP::NextRows(std::size_t rowBytes, std::size_t count, const unsigned char*& first) {
-  if (!FileMode()) {
-    first = SourceRow;
-    SourceRow += rowBytes * count;
-    return count;
-  }
-  first = RowBuffer;
-  return std::min<std::size_t>(ReadUpTo(SourceFile, RowBuffer, rowBytes * count) / rowBytes, count);
-}
-
-std::size_t LoadBMP::ReadStraight(unsigned char* dest, std::size_t count) {
-  if (!FileMode()) {
-    std::memcpy(dest, SourceRow, count);
-    SourceRow += count;
-    return count;
-  }
-  return ReadUpTo(SourceFile, dest, count);
-}
-
-int LoadBMP::Load(unsigned char* Palette, unsigned char* Destination, int BytesPerPixel) {
-  if (Loaded) return ERR_UNSUPPORTED_COMMAND;
-  Loaded = 1;
-  if (SourceHeader.biSize != 40) return ERR_BMP_FORMAT;
-  if (SourceHeader.biCompression != BI_RGB) return ERR_BMP_FORMAT;  // run-length and bit-field images
-  const bool wide = BytesPerPixel == 4;
-  if (CheckHeader(SourceHeader, wide ? 4 : 3) != ERR_NONE) return ERR_BMP_FORMAT;
-  const unsigned bits = SourceHeader.biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return ERR_BMP_FORMAT;
-  // A caller that hands over no rows or no palette gets a refusal, not a crash.
-  if (Destination == nullptr || (!FileMode() && SourceRow == nullptr && SourceHeader.biHeight != 0))
-    return ERR_UNSUPPORTED_COMMAND;
-
-  if (bits == 24) return wide ? Load24To32(*this, Destination) : Load24To24(*this, Destination);
-  if (bits == 32) return wide ? Load32To32(*this, Destination) : Load32To24(*this, Destination);
-
-  if (Palette == nullptr) return ERR_UNSUPPORTED_COMMAND;
-  std::uint32_t table[256];
-  std::memcpy(table, Palette, std::size_t{4} << bits);  // exactly the 2^n entries given
-  switch (bits) {
-    case 1:
-      return wide ? Load1To32(*this, table, Destination) : Load1To24(*this, table, Destination);
-    case 4:
-      return wide ? Load4To32(*this, table, Destination) : Load4To24(*this, table, Destination);
-    default:
-      return wide ? Load8To32(*this, table, Destination) : Load8To24(*this, table, Destination);
-  }
-}
-
-// ---- the two reading constructors ---------------------------------------------------
-
 ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE hInstance_, char* FileName,
-                                   int ColorType, int Language_)
-    : ZEMADLLBase(),
-      Position{0, 0},
-      ViewOrigin{0, 0},
-      ViewSize{0, 0},
-      hBitmap(nullptr),
-      BitmapInfo(),
-      Bits(nullptr),
-      Background(nullptr) {
+                                   int ColorType, int Language_) {
   InitializeBase(hWnd_, hInstance_, Language_, Version);
   if (ErrorCode != ERR_NONE) return;
-  Guarded(ErrorCode, [&] {
+  // Every failure sets the code and returns it.
+  Guarded(ErrorCode, [&]() -> int {
     FileHandle file(FileName, FileHandle::kRead);
-    if (!file.IsOpen()) {
-      ErrorCode = ERR_FILE_OPEN;
-      return;
-    }
-    unsigned char fileHeader[14];
-    if (!file.ReadAll(fileHeader, sizeof fileHeader)) {
-      ErrorCode = ERR_FILE_READ;
-      return;
-    }
-    if (Le16(fileHeader) != 0x4D42) {  // "BM"
-      ErrorCode = ERR_BMP_FORMAT;
-      return;
-    }
-    const std::uint32_t offBits = Le32(fileHeader + 10);
-    unsigned char info[40];
-    if (!file.ReadAll(info, sizeof info)) {
-      ErrorCode = ERR_FILE_READ;
-      return;
-    }
-    const BITMAPINFOHEADER source = ParseInfoHeader(info);
-    if (AdoptSourceHeader(*this, source, ColorType) != ERR_NONE || CreateDIB() != ERR_NONE) return;
+    if (!file.IsOpen()) return ErrorCode = ERR_FILE_OPEN;
+    unsigned char fileBytes[14], infoBytes[40];
+    if (!file.ReadAll(fileBytes, sizeof fileBytes)) return ErrorCode = ERR_FILE_READ;
+    const FileHeader fileHeader = ParseFileHeader(fileBytes);
+    if (fileHeader.type != 0x4D42) return ErrorCode = ERR_BMP_FORMAT;  // "BM"
+    if (!file.ReadAll(infoBytes, sizeof infoBytes)) return ErrorCode = ERR_FILE_READ;
+    const BITMAPINFOHEADER source = ParseInfoHeader(infoBytes);
+    if (AdoptSourceHeader(*this, source, ColorType) != ERR_NONE || CreateDIB() != ERR_NONE) return ErrorCode;
 
     // The palette always has 2^n entries and starts right behind the info
     // header, whatever biClrUsed says.
     unsigned char palette[256 * 4] = {};
     const unsigned bits = source.biBitCount;
     if (bits == 1 || bits == 4 || bits == 8) {
-      if (!file.ReadAll(palette, 4u << bits)) {
-        ErrorCode = ERR_FILE_READ;
-        return;
-      }
+      if (!file.ReadAll(palette, 4u << bits)) return ErrorCode = ERR_FILE_READ;
     } else if (bits != 24 && bits != 32) {
-      ErrorCode = ERR_BMP_FORMAT;
-      return;
+      return ErrorCode = ERR_BMP_FORMAT;
     }
     ViewSize = SIZE{BitmapInfo.bmiHeader.biWidth, BitmapInfo.bmiHeader.biHeight};
 
     // Rows start at bfOffBits. SetFilePointer takes a signed 32-bit distance
-    // here, so an offset beyond 2 GiB cannot be reached: that file is treated
-    // as one that ends before its rows, as is any failed move.
-    if (offBits > 0x7FFFFFFFu ||
-        SetFilePointer(file.Get(), static_cast<LONG>(offBits), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
-      ErrorCode = ERR_FILE_READ;
-      return;
-    }
+    // here, so an offset of 2 GiB or more cannot be reached: the loader then
+    // treats the file as one that ends before its rows, as after any failed
+    // move, which fails only where a row is read (not for a refused header,
+    // nor for a file of no rows).
     LoadBMP loader(source, file.Get());
-    ErrorCode = loader.Load(palette, Bits, BitmapInfo.bmiHeader.biBitCount / 8);
-    file.Close();
+    loader.RowsReachable = fileHeader.offBits <= 0x7FFFFFFFu &&
+                           SetFilePointer(file.Get(), static_cast<LONG>(fileHeader.offBits), nullptr, FILE_BEGIN) !=
+                               INVALID_SET_FILE_POINTER;
+    return ErrorCode = loader.Load(palette, Bits, BitmapInfo.bmiHeader.biBitCount / 8);
   });
 }
 
 ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE hInstance_, BITMAPINFOHEADER Header,
-                                   unsigned char* Palette, unsigned char* PixelData, int ColorType, int Language_)
-    : ZEMADLLBase(),
-      Position{0, 0},
-      ViewOrigin{0, 0},
-      ViewSize{0, 0},
-      hBitmap(nullptr),
-      BitmapInfo(),
-      Bits(nullptr),
-      Background(nullptr) {
+                                   unsigned char* Palette, unsigned char* PixelData, int ColorType, int Language_) {
   InitializeBase(hWnd_, hInstance_, Language_, Version);
   if (ErrorCode != ERR_NONE) return;
   Guarded(ErrorCode, [&] {

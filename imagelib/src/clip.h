@@ -41,7 +41,7 @@ inline bool ClippedRegion(const ZEMADisplayFCDIB& img, int wholeImage, Region& r
   }
   const ViewRect v = ViewInside(img);
   if (v.cols == 0 || v.rows == 0) return false;
-  r = Region{PixelAddress(img, v.x, v.y), v.cols, v.rows};
+  r = Region{PixelAddress(img, v.x, v.y), v.x, v.y, v.cols, v.rows};
   return true;
 }
 

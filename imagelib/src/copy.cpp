@@ -31,15 +31,7 @@ LONG Offset(LONG position, LONG origin) {
 
 }  // namespace
 
-ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, int WholeImage)
-    : ZEMADLLBase(),
-      Position{0, 0},
-      ViewOrigin{0, 0},
-      ViewSize{0, 0},
-      hBitmap(nullptr),
-      BitmapInfo(),
-      Bits(nullptr),
-      Background(nullptr) {
+ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, int WholeImage) {
   if (!UsableSource(Source, ErrorCode)) return;
 
   BitmapInfo = Source->BitmapInfo;
@@ -68,15 +60,7 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, int WholeImage)
   }
 }
 
-ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, unsigned int Width, unsigned int Height, int WholeImage)
-    : ZEMADLLBase(),
-      Position{0, 0},
-      ViewOrigin{0, 0},
-      ViewSize{0, 0},
-      hBitmap(nullptr),
-      BitmapInfo(),
-      Bits(nullptr),
-      Background(nullptr) {
+ZEMADisplayFCDIB::ZEMADisplayFCDIB(ZEMADisplayFCDIB* Source, unsigned int Width, unsigned int Height, int WholeImage) {
   if (!UsableSource(Source, ErrorCode)) return;
 
   BitmapInfo = Source->BitmapInfo;

@@ -18,7 +18,7 @@ void ZEMADisplayFCDIB::EraseImage(tagB_BGRA Color, int WholeImage) {
   // row's padding keeps its bytes.
   const int bpp = BytesPerPixel(*this);
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(Stride(*this));
-  Byte* first = r.first - static_cast<std::ptrdiff_t>(r.rows - 1) * stride;
+  Byte* first = PixelAddress(*this, r.x, r.y + r.rows - 1);
   const std::size_t rowBytes = static_cast<std::size_t>(r.cols) * static_cast<std::size_t>(bpp);
   if (bpp == 4) {
     const Byte px[4] = {Color.Blue, Color.Green, Color.Red, Color.Alpha};

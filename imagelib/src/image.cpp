@@ -54,15 +54,7 @@ int ZEMADisplayFCDIB::CreateDIB() {
 
 ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE hInstance_, unsigned int Width_,
                                    unsigned int Height_, int ColorType, long XPelsPerMeter, long YPelsPerMeter,
-                                   int Language_)
-    : ZEMADLLBase(),
-      Position{0, 0},
-      ViewOrigin{0, 0},
-      ViewSize{0, 0},
-      hBitmap(nullptr),
-      BitmapInfo(),
-      Bits(nullptr),
-      Background(nullptr) {
+                                   int Language_) {
   BITMAPINFOHEADER& h = BitmapInfo.bmiHeader;
   h.biWidth = static_cast<LONG>(Width_);
   h.biHeight = static_cast<LONG>(Height_);

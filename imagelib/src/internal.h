@@ -14,10 +14,10 @@ namespace pixolan {
 // size that does not fit the 32-bit size fields of a bitmap header.
 constexpr std::uint64_t kMaxPixelBytes = std::uint64_t{1} << 30;
 
-// Bytes per stored row of `width` pixels of `bytesPerPixel`, padded to 4. In
+// Bytes per stored row of `width` pixels of `bytesPerPixel` (PixelRows), in
 // 64 bits, so that size checks see the true value on 32-bit targets too.
 constexpr std::uint64_t StrideOf(std::uint64_t width, unsigned bytesPerPixel) {
-  return (width * bytesPerPixel + 3) & ~std::uint64_t{3};
+  return PixelRows::Stride<std::uint64_t>(width, bytesPerPixel);
 }
 
 // Whether `width` x `height` pixels of `bytesPerPixel` (sizes of at least 1,
@@ -29,16 +29,11 @@ constexpr bool PixelMemoryFits(std::uint64_t width, std::uint64_t height, unsign
 inline int BytesPerPixel(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biBitCount == 24 ? 3 : 4; }
 inline long Width(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biWidth; }
 inline long Height(const ZEMADisplayFCDIB& img) { return img.BitmapInfo.bmiHeader.biHeight; }
-inline std::size_t Stride(const ZEMADisplayFCDIB& img) {
-  return static_cast<std::size_t>(
-      StrideOf(static_cast<std::uint64_t>(Width(img)), static_cast<unsigned>(BytesPerPixel(img))));
-}
+inline std::size_t Stride(const ZEMADisplayFCDIB& img) { return PixelRows::Of(img).stride; }
 
-// Image row y (0 = top). Rows lie bottom-up, so going down the image goes
-// back in memory by one stride.
-inline unsigned char* Row(const ZEMADisplayFCDIB& img, long y) {
-  return img.Bits + static_cast<std::ptrdiff_t>(Height(img) - 1 - y) * static_cast<std::ptrdiff_t>(Stride(img));
-}
+// Image row y (0 = top; -1 the spare row). Rows lie bottom-up, so going down
+// the image goes back in memory by one stride.
+inline unsigned char* Row(const ZEMADisplayFCDIB& img, long y) { return PixelRows::Of(img).Row(y); }
 inline unsigned char* PixelAddress(const ZEMADisplayFCDIB& img, long x, long y) {
   return Row(img, y) + static_cast<std::ptrdiff_t>(x) * BytesPerPixel(img);
 }
@@ -46,12 +41,14 @@ inline unsigned char* PixelAddress(const ZEMADisplayFCDIB& img, long x, long y) 
 // The area an operation works on: the whole bitmap or the view.
 struct Region {
   unsigned char* first;  // top-left pixel
+  long x, y;             // its place in the image
   long cols;
   long rows;
 };
 inline Region SelectRegion(const ZEMADisplayFCDIB& img, int wholeImage) {
-  if (wholeImage) return Region{Row(img, 0), Width(img), Height(img)};
-  return Region{PixelAddress(img, img.ViewOrigin.x, img.ViewOrigin.y), img.ViewSize.cx, img.ViewSize.cy};
+  if (wholeImage) return Region{Row(img, 0), 0, 0, Width(img), Height(img)};
+  return Region{PixelAddress(img, img.ViewOrigin.x, img.ViewOrigin.y), img.ViewOrigin.x, img.ViewOrigin.y,
+                img.ViewSize.cx, img.ViewSize.cy};
 }
 
 // Runs `body`, turning an exception into the object's error code: out of

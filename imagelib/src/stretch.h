@@ -64,6 +64,23 @@ inline std::size_t FillCoverageTable(std::uint16_t* table, std::uint64_t dN, std
 std::unique_ptr<std::uint16_t[]> BuildCoverageTables(int& errorCode, long dW, long dH, long sW, long sH,
                                                      std::size_t extra = 0);
 
+// The horizontal runs of the kernels (kernels.h): how many tap pairs the
+// longest run of dW destination pixels from sW source pixels needs, for how
+// many destination pixels (a whole number of steps of 4 * lanes) they are
+// laid, and the laying from the horizontal table X into `first` (RunPixels
+// words) and `w` (RunPixels * pairs words).
+std::size_t RunPairs(long dW, long sW);
+std::size_t RunPixels(long dW, int lanes);
+void LayRuns(const std::uint16_t* X, long dW, long sW, int lanes, std::size_t pairs, std::uint32_t* first,
+             std::uint32_t* w);
+// For a kernel that gathers from a window of windowWords words (two
+// registers): each register's first column into `window` (RunPixels / lanes
+// words), and each pixel's first word in it into `shift` (RunPixels bytes).
+// Returns how many registers of window every register needs, 1 or 2, or 0
+// when some register's columns do not fit one window.
+int LayWindows(const std::uint32_t* first, const std::uint32_t* w, long dW, int lanes, std::size_t pairs, int sb,
+               int windowWords, std::uint32_t* window, unsigned char* shift);
+
 // Scales rectangle `from` of `src` into rectangle `to` of `dst`, every
 // destination pixel the rounded, area-weighted mean of the source pixels it
 // covers. Failures are recorded in dst.ErrorCode and then nothing is written;

@@ -3,27 +3,13 @@
 #pragma once
 
 #include "internal.h"
+#include "kernels.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 namespace pixolan {
-
-using Byte = unsigned char;
-
-// A rectangle to move from one image to another: the first source and
-// destination pixels the loops visit, the distance back to the next rows
-// (`s -= srcStride`), width and height. Loops take it by value, so the
-// compiler knows that pixel stores cannot change it.
-struct Transfer {
-  const Byte* src;
-  std::ptrdiff_t srcStride;
-  Byte* dst;
-  std::ptrdiff_t dstStride;
-  long cols;
-  long rows;
-};
 
 // Places the source rectangle (sx, sy, n, m) at (dx, dy) of the destination
 // and clips it so that every pixel read and written lies inside its image.

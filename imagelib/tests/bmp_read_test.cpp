@@ -166,6 +166,11 @@ TEST(BmpRead, HeightZeroGivesOneBlankRow) {
   EXPECT_EQ(img->BitmapInfo.bmiHeader.biHeight, 1);
   EXPECT_EQ(img->ViewSize.cy, 1);
   EXPECT_TRUE(AllZero(*img));
+  // No row is read, so rows that cannot be reached (bfOffBits 2 GiB) are no fault.
+  std::vector<unsigned char> farRows = BuildFile(l, {}, {});
+  farRows[13] = 0x80;
+  WriteBytes(path, farRows);
+  EXPECT_EQ(LoadFile(path, 3)->ErrorCode, ERR_NONE);
   std::vector<unsigned char> none;
   std::vector<unsigned char> palette = RandomBytes(8, 1);
   l.bits = 1;
@@ -242,6 +247,11 @@ TEST(BmpRead, RefusedFilesLeaveWhatTheyShould) {
       {"bfOffBits behind the end", Patched32(ok24, 10, 5000), ERR_FILE_READ, true},
       {"bfOffBits beyond 2 GiB", Patched32(ok24, 10, 0x80000036u), ERR_FILE_READ, true},
       {"bfOffBits 4 GiB - 1", Patched32(ok24, 10, 0xFFFFFFFFu), ERR_FILE_READ, true},
+      // The header is judged before rows unreachable at such an offset are missed.
+      {"RLE8, bfOffBits beyond 2 GiB",
+       Patched32(BuildFile(rle8, RandomBytes(1024, 4), RandomBytes(8, 5)), 10, 0x80000436u), ERR_BMP_FORMAT, true},
+      {"108-byte info header, bfOffBits beyond 2 GiB",
+       Patched32(BuildFile(v4, {}, RandomBytes(24, 6)), 10, 0x80000000u), ERR_BMP_FORMAT, true},
       {"width 0", Patched32(ok24, 18, 0), ERR_BMP_FORMAT, false},
       {"width -3", Patched32(ok24, 18, static_cast<std::uint32_t>(-3)), ERR_BMP_FORMAT, false},
       {"width INT_MIN", Patched32(ok24, 18, 0x80000000u), ERR_BMP_FORMAT, false},

@@ -1,10 +1,10 @@
-// Channel remapping: the channel map's records, and every selector on both
-// depths against the mapping it encodes.
-#include "../src/channels.h"
+// Channel remapping: every selector on both depths against the mapping it
+// encodes, and the ten exported primitives.
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -38,37 +38,6 @@ Bytes Remapped(const Bytes& before, const Geo& g, long x0, long y0, long w, long
   return out;
 }
 
-TEST(ChannelMap, TellingRecords) {
-  using Record = pixolan::ChannelRecord;
-  const std::vector<std::pair<int, Record>> expected = {
-      {27, {0x0a, 0x1b, 0, 0, 0, 0, 0, 0}},  {0, {0x03, 0x03, 1, 2, 3, 0, 0, 0}},
-      {1, {0x03, 0x03, 2, 3, 1, 0, 1, 0}},   {12, {0x03, 0x0b, 1, 2, 3, 0, 3, 0}},
-      {11, {0x00, 0x0b, 1, 0, 0, 0, 0, 0}},  {14, {0x04, 0x0b, 2, 3, 1, 0, 0, 0}},
-      {147, {0x02, 0x93, 0, 2, 0, 0, 0, 0}}, {228, {0x07, 0x27, 0, 1, 3, 2, 0, 0}},
-      {99, {0x05, 0x63, 0, 1, 2, 0, 0, 0}},  {96, {0x08, 0x63, 0, 1, 2, 3, 0, 0}},
-      {108, {0x09, 0x6b, 0, 1, 2, 3, 0, 0}}, {64, {0x06, 0x43, 0, 1, 2, 3, 0, 0}},
-      {255, {0x03, 0x1b, 0, 1, 2, 3, 3, 3}},
-  };
-  for (const auto& [selector, record] : expected) EXPECT_EQ(pixolan::ChannelMapTable[selector], record) << selector;
-}
-
-TEST(ChannelMap, RecordsPerPrimitiveAndUnusedParameters) {
-  const int records[11] = {12, 48, 6, 64, 36, 8, 48, 3, 24, 6, 1};
-  const int parameters[11] = {2, 4, 2, 6, 4, 3, 6, 4, 5, 4, 0};
-  int counted[11] = {};
-  for (int s = 0; s < 256; ++s) {
-    const pixolan::ChannelRecord& r = pixolan::ChannelMapTable[s];
-    ASSERT_LT(r[0], 11) << s;
-    ++counted[r[0]];
-    for (int b = 2 + parameters[r[0]]; b < 8; ++b) EXPECT_EQ(r[b], 0) << s << " byte " << b;
-    // The 24-bit selector keeps alpha and leads to records that never name it.
-    const pixolan::ChannelRecord& narrow = pixolan::ChannelMapTable[r[1]];
-    EXPECT_EQ(r[1] & 3, 3) << s;
-    for (int b = 2; b < 2 + parameters[narrow[0]]; ++b) EXPECT_LT(narrow[b], 3) << s;
-  }
-  for (int op = 0; op < 11; ++op) EXPECT_EQ(counted[op], records[op]) << "op " << op;
-}
-
 TEST(ChangeChannels, WorkedExamples) {
   struct Case {
     int selector;
@@ -89,14 +58,15 @@ TEST(ChangeChannels, WorkedExamples) {
 }
 
 // Every selector on both depths, on the whole image and on views of odd and
-// even widths: the pixels inside change as the mapping says, no other byte
-// (padding, pixels outside the view, the spare row) changes at all.
+// even widths up to 40, past the widest blocks (16 pixels): the pixels inside
+// change as the mapping says, no other byte (padding, pixels outside the
+// view, the spare row) changes at all.
 TEST(ChangeChannels, EverySelectorOnBothDepthsMatchesItsMapping) {
   Rng rng(9);
   for (int bpp : {24, 32}) {
     for (int selector = 0; selector < 256; ++selector) {
       for (int whole : {1, 0}) {
-        ImagePtr img = MakeImage(1 + rng.Below(13), 1 + rng.Below(6), bpp);
+        ImagePtr img = MakeImage(1 + rng.Below(40), 1 + rng.Below(6), bpp);
         FillRandom(*img, rng.Next());
         const Geo g = GeoOf(*img);
         img->SetViewOrigin(POINT{static_cast<LONG>(rng.Below(g.w)), static_cast<LONG>(rng.Below(g.h))});
@@ -111,30 +81,32 @@ TEST(ChangeChannels, EverySelectorOnBothDepthsMatchesItsMapping) {
   }
 }
 
-// The same through the primitive and parameters of each record, as
-// ChangeChannels uses them where it does not shuffle whole pixels.
-TEST(ChannelPrimitives, EveryRecordPerformsItsMapping) {
+// Each primitive's steps on one pixel (10, 20, 30, 40), one after the other
+// as given (a copy reads what an earlier copy wrote), copies first where a
+// primitive also exchanges or rotates.
+TEST(ChannelPrimitives, EachPerformsItsSteps) {
   using Primitive = void (ZEMADisplayFCDIB::*)(unsigned char*, long, long, unsigned char*);
-  const Primitive byOp[10] = {&ZEMADisplayFCDIB::ChangeChannelsC,   &ZEMADisplayFCDIB::ChangeChannelsCC,
-                              &ZEMADisplayFCDIB::ChangeChannelsS,   &ZEMADisplayFCDIB::ChangeChannelsCCC,
-                              &ZEMADisplayFCDIB::ChangeChannelsSC,  &ZEMADisplayFCDIB::ChangeChannelsR,
-                              &ZEMADisplayFCDIB::ChangeChannelsSCC, &ZEMADisplayFCDIB::ChangeChannelsSS,
-                              &ZEMADisplayFCDIB::ChangeChannelsRC,  &ZEMADisplayFCDIB::ChangeChannelsA};
-  Rng rng(13);
-  for (int bpp : {24, 32}) {
-    for (int selector = 0; selector < 256; ++selector) {
-      ImagePtr img = MakeImage(1 + rng.Below(9), 1 + rng.Below(5), bpp);
-      FillRandom(*img, rng.Next());
-      const Geo g = GeoOf(*img);
-      const long x0 = rng.Below(g.w), y0 = rng.Below(g.h);
-      const long w = 1 + rng.Below(g.w - x0), h = 1 + rng.Below(g.h - y0);
-      const Bytes expected = Remapped(PixelMemory(*img), g, x0, y0, w, h, selector);
-      pixolan::ChannelRecord record =
-          pixolan::ChannelMapTable[bpp == 24 ? pixolan::ChannelMapTable[selector][1] : selector];
-      if (record[0] != pixolan::kOpNone)
-        (img.get()->*byOp[record[0]])(img->Bits + Offset(g, x0, y0), w, h, record.data() + 2);
-      ASSERT_EQ(PixelMemory(*img), expected) << "selector " << selector << ", " << bpp << " bits";
-    }
+  struct Case {
+    Primitive primitive;
+    std::array<unsigned char, 6> params;
+    Bytes out;
+  };
+  for (const Case& c : std::vector<Case>{{&ZEMADisplayFCDIB::ChangeChannelsC, {1, 0}, {10, 10, 30, 40}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsCC, {2, 3, 0, 2}, {10, 20, 10, 10}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsCCC, {2, 3, 1, 1, 2, 0}, {10, 10, 20, 20}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsS, {0, 3}, {40, 20, 30, 10}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsSC, {0, 1, 3, 0}, {20, 10, 30, 10}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsSCC, {0, 1, 2, 3, 0, 2}, {20, 10, 10, 10}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsSS, {0, 1, 3, 2}, {40, 30, 20, 10}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsR, {0, 1, 2}, {20, 30, 10, 40}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsRC, {0, 1, 2, 3, 0}, {20, 30, 10, 10}},
+                                         {&ZEMADisplayFCDIB::ChangeChannelsA, {0, 1, 2, 3}, {20, 30, 40, 10}}}) {
+    ImagePtr img = MakeImage(1, 1, 32);
+    const unsigned char in[4] = {10, 20, 30, 40};
+    std::copy(in, in + 4, img->Bits);
+    std::array<unsigned char, 6> params = c.params;
+    (img.get()->*c.primitive)(img->Bits, 1, 1, params.data());
+    EXPECT_EQ(PixelAt(*img, 0, 0), c.out);
   }
 }
 

@@ -17,21 +17,10 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-struct Geometry {
-  long w, h;
-  int bpp;
-  std::size_t stride;
-};
-Geometry GeometryOf(const ZEMADisplayFCDIB& img) {
-  const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  const int bpp = h.biBitCount / 8;
-  return Geometry{h.biWidth, h.biHeight, bpp, (static_cast<std::size_t>(h.biWidth) * bpp + 3) & ~std::size_t{3}};
-}
+using testing_support::Geo;
+using testing_support::GeoOf;
 // Offset of pixel (x, y) in the pixel memory (rows bottom-up).
-std::size_t Offset(const ZEMADisplayFCDIB& img, long x, long y) {
-  Geometry g = GeometryOf(img);
-  return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;
-}
+std::size_t Offset(const ZEMADisplayFCDIB& img, long x, long y) { return testing_support::Offset(GeoOf(img), x, y); }
 
 ImagePtr RandomImage(Rng& rng, int bpp, int maxWidth = 37) {
   ImagePtr img = MakeImage(1 + rng.Below(maxWidth), 1 + rng.Below(29), bpp);
@@ -40,7 +29,7 @@ ImagePtr RandomImage(Rng& rng, int bpp, int maxWidth = 37) {
 }
 // A random valid view, often reaching the right or bottom edge.
 void RandomView(Rng& rng, ZEMADisplayFCDIB& img) {
-  Geometry g = GeometryOf(img);
+  Geo g = GeoOf(img);
   img.SetViewOrigin(POINT{rng.Below(g.w), rng.Below(g.h)});
   img.SetViewSize(SIZE{rng.Below(g.w + 1), rng.Below(g.h + 1)});
 }
@@ -52,50 +41,50 @@ struct Landing {
 };
 Landing LandingOf(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, bool whole) {
   Landing l{src.ViewOrigin.x, src.ViewOrigin.y, dst.ViewOrigin.x, dst.ViewOrigin.y, src.ViewSize.cx, src.ViewSize.cy};
-  if (whole) l.sx = l.sy = 0, l.n = GeometryOf(src).w, l.m = GeometryOf(src).h;
-  l.n = std::min(l.n, GeometryOf(dst).w - l.dx);
-  l.m = std::min(l.m, GeometryOf(dst).h - l.dy);
+  if (whole) l.sx = l.sy = 0, l.n = GeoOf(src).w, l.m = GeoOf(src).h;
+  l.n = std::min(l.n, GeoOf(dst).w - l.dx);
+  l.m = std::min(l.m, GeoOf(dst).h - l.dy);
   return l;
 }
 
-Bytes ReferenceCopy(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, int mask) {
+// The destination's pixel memory after f(s, d) for each source pixel s and
+// the pixel d it lands on.
+template <class F>
+Bytes EachLanding(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, bool whole, F f) {
   Bytes out = PixelMemory(dst);
-  if (static_cast<unsigned>(mask) > 15) return out;
-  Landing l = LandingOf(src, dst, false);
-  const bool src32 = GeometryOf(src).bpp == 4, dst32 = GeometryOf(dst).bpp == 4;
+  const Landing l = LandingOf(src, dst, whole);
   for (long j = 0; j < l.m; ++j)
-    for (long i = 0; i < l.n; ++i) {
-      const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
-      unsigned char* d = out.data() + Offset(dst, l.dx + i, l.dy + j);
-      for (int c = 0; c < 3; ++c)
-        if (!(mask & (1 << c))) d[c] = s[c];
-      if (dst32 && !(mask & KEEP_ALPHA)) d[3] = src32 ? s[3] : 255;
-    }
+    for (long i = 0; i < l.n; ++i)
+      f(src.Bits + Offset(src, l.sx + i, l.sy + j), out.data() + Offset(dst, l.dx + i, l.dy + j));
   return out;
+}
+
+Bytes ReferenceCopy(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, int mask) {
+  if (static_cast<unsigned>(mask) > 15) return PixelMemory(dst);
+  const bool src32 = GeoOf(src).bpp == 4, dst32 = GeoOf(dst).bpp == 4;
+  return EachLanding(src, dst, false, [&](const unsigned char* s, unsigned char* d) {
+    for (int c = 0; c < 3; ++c)
+      if (!(mask & (1 << c))) d[c] = s[c];
+    if (dst32 && !(mask & KEEP_ALPHA)) d[3] = src32 ? s[3] : 255;
+  });
 }
 
 // The blend written plainly, with 64-bit exact rounding.
 Bytes ReferencePut(const ZEMADisplayFCDIB& src, const ZEMADisplayFCDIB& dst, unsigned T, bool whole) {
-  Bytes out = PixelMemory(dst);
-  if (T >= 256) return out;
-  Landing l = LandingOf(src, dst, whole);
-  const bool src32 = GeometryOf(src).bpp == 4, dst32 = GeometryOf(dst).bpp == 4;
-  for (long j = 0; j < l.m; ++j)
-    for (long i = 0; i < l.n; ++i) {
-      const unsigned char* s = src.Bits + Offset(src, l.sx + i, l.sy + j);
-      unsigned char* d = out.data() + Offset(dst, l.dx + i, l.dy + j);
-      if (!src32) {
-        for (int c = 0; c < 3; ++c)
-          d[c] = static_cast<unsigned char>((s[c] * 256LL + (d[c] - s[c]) * std::int64_t{T} + 128) >> 8);
-        if (dst32) d[3] = static_cast<unsigned char>((d[3] * std::int64_t{T} + 128) >> 8);
-      } else {
-        const std::int64_t K = (255 - s[3]) * std::int64_t{256 - T};
-        for (int c = 0; c < 3; ++c)
-          d[c] = static_cast<unsigned char>((d[c] * 65280LL + (s[c] - d[c]) * K + 32640) / 65280);
-        if (dst32) d[3] = static_cast<unsigned char>((d[3] * (65280 - K) + 32640) / 65280);
-      }
+  if (T >= 256) return PixelMemory(dst);
+  const bool src32 = GeoOf(src).bpp == 4, dst32 = GeoOf(dst).bpp == 4;
+  return EachLanding(src, dst, whole, [&](const unsigned char* s, unsigned char* d) {
+    if (!src32) {
+      for (int c = 0; c < 3; ++c)
+        d[c] = static_cast<unsigned char>((s[c] * 256LL + (d[c] - s[c]) * std::int64_t{T} + 128) >> 8);
+      if (dst32) d[3] = static_cast<unsigned char>((d[3] * std::int64_t{T} + 128) >> 8);
+    } else {
+      const std::int64_t K = (255 - s[3]) * std::int64_t{256 - T};
+      for (int c = 0; c < 3; ++c)
+        d[c] = static_cast<unsigned char>((d[c] * 65280LL + (s[c] - d[c]) * K + 32640) / 65280);
+      if (dst32) d[3] = static_cast<unsigned char>((d[3] * (65280 - K) + 32640) / 65280);
     }
-  return out;
+  });
 }
 
 // The library's rounding for V / 65280 is exact over the whole range a blend
@@ -135,17 +124,19 @@ TEST(CopyImage, AlphaFromA24BitSourceAndKeptChannels) {
   EXPECT_EQ(testing_support::PixelAt(*dst, 2, 0), (Bytes{10, 20, 30, 255}));
 }
 
-// Rows of every length 0..40 from every start 0..15, the destination
+// Rows of every length 0..88 from every start 0..15, the destination
 // starting elsewhere, for masks with block loops on every depth pair: every
-// block width meets every tail length and alignment. The pixels around the
-// row and the row padding must keep their values.
+// block width meets every tail length and alignment, and 24-bit rows reach a
+// partial 64-byte register after none, one and two whole ones (their kept
+// channels repeat only every three registers). The pixels around the row and
+// the row padding must keep their values.
 TEST(CopyImage, RowTailsOfEveryLengthAtEveryOffset) {
   Rng rng(41);
   for (int srcBpp : {24, 32})
     for (int dstBpp : {24, 32})
       for (int mask : {0, 8, 13}) {
-        ImagePtr src = MakeImage(57, 3, srcBpp), dst = MakeImage(57, 3, dstBpp);
-        for (LONG length = 0; length <= 40; ++length)
+        ImagePtr src = MakeImage(104, 3, srcBpp), dst = MakeImage(104, 3, dstBpp);
+        for (LONG length = 0; length <= 88; ++length)
           for (LONG offset = 0; offset < 16; ++offset) {
             testing_support::FillRandom(*src, rng.Next());
             testing_support::FillRandom(*dst, rng.Next());
@@ -180,8 +171,8 @@ TEST(PutImage, BlendsMatchTheFormulasAtEveryTransparency) {
           // where the shortcuts and the rounding are decided.
           static const unsigned char kEnds[] = {0, 1, 254, 255};
           if (srcBpp == 32)
-            for (long y = 0; y < GeometryOf(*src).h; ++y)
-              for (long x = 0; x < GeometryOf(*src).w; ++x) {
+            for (long y = 0; y < GeoOf(*src).h; ++y)
+              for (long x = 0; x < GeoOf(*src).w; ++x) {
                 const int pick = rng.Below(6);
                 if (pick < 4) src->Bits[Offset(*src, x, y) + 3] = kEnds[pick];
               }
@@ -210,7 +201,7 @@ TEST(PutImage, ExhaustiveOverAllChannelValues) {
         p[0] = static_cast<unsigned char>(swap ? y : x);
         p[1] = static_cast<unsigned char>(swap ? x : y);
         p[2] = static_cast<unsigned char>(x ^ y);
-        if (GeometryOf(img).bpp == 4) p[3] = static_cast<unsigned char>(swap ? x : y);
+        if (GeoOf(img).bpp == 4) p[3] = static_cast<unsigned char>(swap ? x : y);
       }
   };
   paint(*src24, false);
@@ -319,8 +310,7 @@ TEST(BltImage, CopiesTheViewWithDepthConversion) {
       for (int trial = 0; trial < 10; ++trial) {
         ImagePtr src = RandomImage(rng, srcBpp), dst = RandomImage(rng, dstBpp);
         RandomView(rng, *src);
-        const LONG dx = rng.Below(GeometryOf(*dst).w),
-                   dy = trial == 0 ? GeometryOf(*dst).h - 1 : rng.Below(GeometryOf(*dst).h);
+        const LONG dx = rng.Below(GeoOf(*dst).w), dy = trial == 0 ? GeoOf(*dst).h - 1 : rng.Below(GeoOf(*dst).h);
         dst->ViewOrigin = POINT{dx, dy};  // only for the reference's landing
         Bytes expected = PixelMemory(*dst);
         Landing l = LandingOf(*src, *dst, false);

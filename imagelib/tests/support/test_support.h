@@ -26,10 +26,9 @@ std::vector<unsigned char> PixelMemory(const ZEMADisplayFCDIB& img);
 // Pixel (x, y) from the top-left as bytes (3 or 4 of them).
 std::vector<unsigned char> PixelAt(const ZEMADisplayFCDIB& img, long x, long y);
 
-// Bytes of one stored row of `width` pixels of `bytesPerPixel`: padded to a
-// multiple of 4, computed plainly for the tests' own reference loops.
+// Bytes of one stored row of `width` pixels of `bytesPerPixel`.
 inline std::size_t RowBytes(std::size_t width, std::size_t bytesPerPixel) {
-  return (width * bytesPerPixel + 3) & ~std::size_t{3};
+  return pixolan::PixelRows::Stride(width, bytesPerPixel);
 }
 
 // Where a pixel lies in an image's memory.
@@ -40,8 +39,7 @@ struct Geo {
 };
 inline Geo GeoOf(const ZEMADisplayFCDIB& img) {
   const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
-  const int bpp = h.biBitCount / 8;
-  return Geo{h.biWidth, h.biHeight, bpp, RowBytes(static_cast<std::size_t>(h.biWidth), static_cast<std::size_t>(bpp))};
+  return Geo{h.biWidth, h.biHeight, h.biBitCount / 8, pixolan::PixelRows::Of(img).stride};
 }
 inline std::size_t Offset(const Geo& g, long x, long y) {
   return static_cast<std::size_t>(g.h - 1 - y) * g.stride + static_cast<std::size_t>(x) * g.bpp;

@@ -1,0 +1,84 @@
+// The header side of BMP reading: the bytes of the file and info headers,
+// the checks a header passes before anything is allocated for it, and the
+// image header that ColorType makes of it.
+#include "bmp_loader.h"
+
+using namespace pixolan;
+
+namespace {
+
+std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t Le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+}  // namespace
+
+namespace pixolan {
+
+FileHeader ParseFileHeader(const unsigned char* p) { return FileHeader{Le16(p), Le32(p + 10)}; }
+
+BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p) {
+  BITMAPINFOHEADER h;
+  h.biSize = Le32(p + 0);
+  h.biWidth = static_cast<LONG>(Le32(p + 4));
+  h.biHeight = static_cast<LONG>(Le32(p + 8));
+  h.biPlanes = Le16(p + 12);
+  h.biBitCount = Le16(p + 14);
+  h.biCompression = Le32(p + 16);
+  h.biSizeImage = Le32(p + 20);
+  h.biXPelsPerMeter = static_cast<LONG>(Le32(p + 24));
+  h.biYPelsPerMeter = static_cast<LONG>(Le32(p + 28));
+  h.biClrUsed = Le32(p + 32);
+  h.biClrImportant = Le32(p + 36);
+  return h;
+}
+
+int AdoptSourceHeader(ZEMADisplayFCDIB& img, const BITMAPINFOHEADER& source, int colorType) {
+  BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
+  h = source;
+  if (colorType == 3)
+    h.biBitCount = 24;
+  else if (colorType == 4)
+    h.biBitCount = 32;
+  else
+    h.biBitCount = source.biBitCount <= 24 ? 24 : 32;
+  if (LoadBMP::CheckHeader(source, h.biBitCount / 8u) != ERR_NONE) return img.ErrorCode = ERR_BMP_FORMAT;
+  img.Position = POINT{0, 0};
+  img.ViewOrigin = POINT{0, 0};
+  img.ViewSize = SIZE{source.biWidth, source.biHeight};
+  return ERR_NONE;
+}
+
+}  // namespace pixolan
+
+std::uint64_t LoadBMP::SourceRowBytes(unsigned bitCount, std::int64_t width) {
+  if (width < 1) return 0;
+  const std::uint64_t w = static_cast<std::uint64_t>(width);
+  switch (bitCount) {  // the bytes a row's pixels fill, padded as an image row is
+    case 1:
+      return StrideOf((w + 7) >> 3, 1);
+    case 4:
+      return StrideOf((w + 1) >> 1, 1);
+    case 8:
+      return StrideOf(w, 1);
+    case 24:
+      return StrideOf(w, 3);
+    case 32:
+      return StrideOf(w, 4);
+    default:
+      return 0;
+  }
+}
+
+int LoadBMP::CheckHeader(const BITMAPINFOHEADER& header, unsigned imageBytesPerPixel) {
+  const std::int64_t w = header.biWidth;
+  if (w < 1) return ERR_BMP_FORMAT;  // the row loaders need at least one pixel per row
+  std::int64_t h = AbsHeight(header);
+  if (h == 0) h = 1;
+  if (!PixelMemoryFits(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h), imageBytesPerPixel))
+    return ERR_BMP_FORMAT;
+  if (SourceRowBytes(header.biBitCount, w) > kMaxPixelBytes) return ERR_BMP_FORMAT;
+  return ERR_NONE;
+}

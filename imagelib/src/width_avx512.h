@@ -1,0 +1,183 @@
+// The 64-byte register width (AVX-512 F and BW): four 16-byte lanes; the
+// in-lane operations are those of SSSE3 on all four, the lane-crossing ones
+// 32- and 64-bit permutes, and partial loads and stores are masked, so they
+// touch exactly the bytes asked for. Included by kernels_avx512.cpp only,
+// inside its instruction-set region (see width_sse2.h).
+#pragma once
+
+#include "width_shuffles.h"
+
+#include <immintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace pixolan {
+namespace {
+
+struct Avx512Lanes {
+  using R = __m512i;
+  static constexpr int kBytes = 64;
+  static constexpr int kLanes = 4;
+  static constexpr int kWindowWords = 64;  // the words of two registers that Gather16 picks from
+
+  // Made once per kernel call (see width_sse2.h).
+  // Written out so that its constants are made for this instruction set.
+  Avx512Lanes() {}  // NOLINT(modernize-use-equals-default)
+
+  static R Kept(R v) {
+    __asm__("" : "+v"(v));
+    return v;
+  }
+  R alphaMask = Kept(Fill32(0xFF000000u)), c128 = Kept(Fill16(128));
+  R group = Kept(Dwords(0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 9, 10, 11, 0));
+  R groupReversed = Kept(Dwords(9, 10, 11, 0, 6, 7, 8, 0, 3, 4, 5, 0, 0, 1, 2, 0));
+  R ungroup = Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0));
+  R reversed = Kept(Dwords(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0));
+  R memoryOrder = Kept(_mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7));
+  R laneMajor = Kept(Dwords(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+  R laneWeights = Kept(Dwords(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3));
+  R groupLast = Kept(Dwords(4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0, 13, 14, 15, 0));
+  R groupReversedLast = Kept(Dwords(13, 14, 15, 0, 10, 11, 12, 0, 7, 8, 9, 0, 4, 5, 6, 0));
+  R join[3] = {Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20)),
+               Kept(Dwords(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25)),
+               Kept(Dwords(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30))};
+  R laneShifts = Kept(_mm512_set_epi64(0x8003800380038003, 0x8003800380038003, 0x8002800280028002, 0x8002800280028002,
+                                       0x8001800180018001, 0x8001800180018001, 0x8000800080008000, 0x8000800080008000));
+
+  // ---- memory ----
+  static R Load(const void* p) { return _mm512_loadu_si512(p); }
+  static void Store(void* p, R v) { _mm512_storeu_si512(p, v); }
+  static void StoreAligned(void* p, R v) { _mm512_store_si512(p, v); }
+  static __mmask64 FirstBytes(std::size_t n) {
+    return static_cast<__mmask64>(n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1);
+  }
+  static R LoadPart(const void* p, std::size_t n) { return _mm512_maskz_loadu_epi8(FirstBytes(n), p); }
+  static void StorePart(void* p, R v, std::size_t n) { _mm512_mask_storeu_epi8(p, FirstBytes(n), v); }
+  // Plain loads and stores: a masked store followed by a load of the next
+  // bytes cannot pass its data on, which stalls a loop of blocks.
+  static R LoadRgb(const Byte* p) {
+    return _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))),
+                              _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32))), 1);
+  }
+  static void StoreRgb(Byte* p, R v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm512_castsi512_si256(v));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), _mm512_extracti32x4_epi32(v, 2));
+  }
+  static R LoadLanes(const std::uint16_t* sums, const std::uint32_t* first, int sb, std::size_t at) {
+    const std::uint16_t* p0 = sums + std::size_t{first[0]} * sb + at;
+    const std::uint16_t* p1 = sums + std::size_t{first[1]} * sb + at;
+    const std::uint16_t* p2 = sums + std::size_t{first[2]} * sb + at;
+    const std::uint16_t* p3 = sums + std::size_t{first[3]} * sb + at;
+    R v = _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0)));
+    v = _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1)), 1);
+    v = _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p2)), 2);
+    return _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p3)), 3);
+  }
+
+  // ---- constants ----
+  static R Zero() { return _mm512_setzero_si512(); }
+  static R Fill8(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
+  static R Fill16(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
+  static R Fill32(std::uint32_t v) { return _mm512_set1_epi32(static_cast<int>(v)); }
+  static R Lanes(const Byte* pattern) {
+    return _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern)));
+  }
+  static R Dwords(int a0, int a1, int a2, int a3, int a4, int a5, int a6, int a7, int a8, int a9, int a10, int a11,
+                  int a12, int a13, int a14, int a15) {
+    return _mm512_setr_epi32(a0, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15);
+  }
+
+  // ---- bits ----
+  static R And(R a, R b) { return _mm512_and_si512(a, b); }
+  static R Or(R a, R b) { return _mm512_or_si512(a, b); }
+  static R Xor(R a, R b) { return _mm512_xor_si512(a, b); }
+  static R AndNot(R a, R b) { return _mm512_andnot_si512(a, b); }
+  static R Select(R mask, R a, R b) { return _mm512_ternarylogic_epi32(mask, a, b, 0xCA); }
+
+  // ---- lanes of 16 and 32 bits ----
+  static R Add16(R a, R b) { return _mm512_add_epi16(a, b); }
+  static R Add32(R a, R b) { return _mm512_add_epi32(a, b); }
+  static R Sub32(R a, R b) { return _mm512_sub_epi32(a, b); }
+  template <int k>
+  static R Srl16(R a) {
+    return _mm512_srli_epi16(a, k);
+  }
+  template <int k>
+  static R Srl32(R a) {
+    return _mm512_srli_epi32(a, k);
+  }
+  template <int k>
+  static R Sll32(R a) {
+    return _mm512_slli_epi32(a, k);
+  }
+  template <int bytes>
+  static R BytesDown(R a) {
+    return _mm512_bsrli_epi128(a, bytes);
+  }
+  static R MulLo16(R a, R b) { return _mm512_mullo_epi16(a, b); }
+  static R MulHiU16(R a, R b) { return _mm512_mulhi_epu16(a, b); }
+  static R Madd16(R a, R b) { return _mm512_madd_epi16(a, b); }
+  static R MaddUbs(R a, R b) { return _mm512_maddubs_epi16(a, b); }
+  R RoundShift8(R a) const { return _mm512_mulhrs_epi16(a, c128); }
+
+  // ---- rearranging ----
+  static R Shuffle8(R v, R pattern) { return _mm512_shuffle_epi8(v, pattern); }
+  static R UnpackLo8(R a, R b) { return _mm512_unpacklo_epi8(a, b); }
+  static R UnpackHi8(R a, R b) { return _mm512_unpackhi_epi8(a, b); }
+  static R UnpackLo16(R a, R b) { return _mm512_unpacklo_epi16(a, b); }
+  static R PackUs16(R a, R b) { return _mm512_packus_epi16(a, b); }
+  static R PackS32(R a, R b) { return _mm512_packs_epi32(a, b); }
+  R SpreadWeights(const std::uint32_t* p) const {
+    return _mm512_permutexvar_epi32(laneWeights,
+                                    _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+  }
+  // Lane k: the byte p[k] in all eight of its 16-bit lanes.
+  R LaneShifts(const Byte* p) const {
+    std::uint32_t four;
+    std::memcpy(&four, p, 4);
+    return Shuffle8(Fill32(four), laneShifts);
+  }
+  R LaneMajor(R a) const { return _mm512_permutexvar_epi32(laneMajor, a); }
+  // Word i of the result: word index[i] of lo:hi (64 words).
+  static R Gather16(R lo, R index, R hi) { return _mm512_permutex2var_epi16(lo, index, hi); }
+  // Word i of the result: word index[i] of v (32 words).
+  static R Permute16(R v, R index) { return _mm512_permutexvar_epi16(index, v); }
+  R InMemoryOrder(R a) const { return _mm512_permutexvar_epi64(memoryOrder, a); }
+  // Lane k gets group k (or 3 - k) of four 24-bit pixels in its bytes 0..11;
+  // and back.
+  R Group24(R v) const { return _mm512_permutexvar_epi32(group, v); }
+  R GroupReversed24(R v) const { return _mm512_permutexvar_epi32(groupReversed, v); }
+  R Ungroup24(R v) const { return _mm512_permutexvar_epi32(ungroup, v); }
+
+  // ---- pixels ----
+  R Reverse32(R v) const { return _mm512_permutexvar_epi32(reversed, v); }
+  // Four blocks of packed 24-bit pixels (three whole registers) as four
+  // registers of packed lanes (see width_sse2.h), and back; the loads read 64
+  // bytes from 48-byte steps, the last one from 16 bytes before its block,
+  // and each store takes its dwords from two blocks.
+  void LoadPackedQuad(const Byte* p, R (&v)[4]) const {
+    v[0] = _mm512_permutexvar_epi32(group, Load(p));
+    v[1] = _mm512_permutexvar_epi32(group, Load(p + 48));
+    v[2] = _mm512_permutexvar_epi32(group, Load(p + 96));
+    v[3] = _mm512_permutexvar_epi32(groupLast, Load(p + 128));
+  }
+  void LoadPackedQuadReversed(const Byte* p, R (&v)[4]) const {
+    v[0] = _mm512_permutexvar_epi32(groupReversed, Load(p));
+    v[1] = _mm512_permutexvar_epi32(groupReversed, Load(p + 48));
+    v[2] = _mm512_permutexvar_epi32(groupReversed, Load(p + 96));
+    v[3] = _mm512_permutexvar_epi32(groupReversedLast, Load(p + 128));
+  }
+  void StorePackedQuad(Byte* p, const R (&v)[4]) const {
+    Store(p, _mm512_permutex2var_epi32(v[0], join[0], v[1]));
+    Store(p + 64, _mm512_permutex2var_epi32(v[1], join[1], v[2]));
+    Store(p + 128, _mm512_permutex2var_epi32(v[2], join[2], v[3]));
+  }
+  bool AllAlphaFull(R v) const { return _mm512_cmplt_epu32_mask(v, alphaMask) == 0; }
+  bool AllAlphaZero(R v) const { return _mm512_test_epi32_mask(v, alphaMask) == 0; }
+};
+
+using Avx512 = WithShuffles<Avx512Lanes>;
+
+}  // namespace
+}  // namespace pixolan
