@@ -201,20 +201,20 @@ std::vector<Rgb> PictureFace(const Picture& picture, int k) {
   if (source.ErrorCode != ERR_NONE || face.ErrorCode != ERR_NONE)
     throw std::runtime_error(std::string("cannot hold the face picture: ") +
                              (source.ErrorCode != ERR_NONE ? source : face).GetErrorMessage());
-  const size_t srcStride = (static_cast<size_t>(picture.w) * 3 + 3) & ~size_t{3};
+  const pixolan::PixelRows sourceRows = pixolan::PixelRows::Of(source);
   for (int y = 0; y < picture.h; ++y)
     std::copy_n(&picture.bgr[static_cast<size_t>(y) * picture.w * 3], static_cast<size_t>(picture.w) * 3,
-                source.Bits + (picture.h - 1 - y) * srcStride);
+                sourceRows.Row(y));
   source.SetViewOrigin(POINT{crop.x, crop.y});
   source.SetViewSize(SIZE{crop.w, crop.h});
   if (face.StretchImage(&source, 0) != ERR_NONE)
     throw std::runtime_error(std::string("cannot scale the face picture: ") + face.GetErrorMessage());
 
-  const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+  const pixolan::PixelRows faceRows = pixolan::PixelRows::Of(face);
   std::vector<Rgb> out;
   out.reserve(static_cast<size_t>(w) * h);
   for (int y = 0; y < h; ++y) {
-    const unsigned char* row = face.Bits + (h - 1 - y) * stride;
+    const unsigned char* row = faceRows.Row(y);
     for (int x = 0; x < w; ++x) out.push_back({row[3 * x + 2], row[3 * x + 1], row[3 * x]});
   }
   return out;

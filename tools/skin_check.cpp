@@ -83,9 +83,9 @@ FigureSheet Decode(const std::vector<char>& bytes, const ArtSize& size) {
 
 // One 24-bit image's pixel, top row first.
 struct Face {
-  const unsigned char* bits;
-  long w, h, stride;
-  const unsigned char* At(long x, long y) const { return bits + (h - 1 - y) * stride + 3 * x; }
+  pixolan::PixelRows rows;
+  long w, h;
+  const unsigned char* At(long x, long y) const { return rows.Row(y) + 3 * x; }
 };
 
 void CheckFigures(const FigureSheet& sheet, const ArtSize& size, std::vector<SkinFinding>& out) {
@@ -219,8 +219,8 @@ void CheckSize(const std::string& dir, const ArtSize& size, std::vector<SkinFind
                              "); save it as an uncompressed Windows BMP of " + wide + " pixels, 24 bits per pixel"});
     return;
   }
-  const Face face{skin->Bits, skin->BitmapInfo.bmiHeader.biWidth, skin->BitmapInfo.bmiHeader.biHeight,
-                  (skin->BitmapInfo.bmiHeader.biWidth * 3 + 3) & ~3L};
+  const Face face{pixolan::PixelRows::Of(*skin), skin->BitmapInfo.bmiHeader.biWidth,
+                  skin->BitmapInfo.bmiHeader.biHeight};
   const std::string has = size.face + " is " + std::to_string(face.w) + " x " + std::to_string(face.h) + " pixels; ";
 
   if (k == 1) {

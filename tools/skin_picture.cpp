@@ -22,12 +22,12 @@ Picture ReadFaceBmp(const std::string& path) {
                              "; it must be " + std::to_string(kFaceWidth) + " pixels wide and at least " +
                              std::to_string(kFaceHeight) + " high (its top " + std::to_string(kFaceHeight) +
                              " rows are the face)");
-  const long stride = (w * 3 + 3) & ~3L;
+  const pixolan::PixelRows rows = pixolan::PixelRows::Of(picture);
   Picture face;
   face.w = kFaceWidth;
   face.h = kFaceHeight;
   for (int y = 0; y < kFaceHeight; ++y) {
-    const unsigned char* row = picture.Bits + (h - 1 - y) * stride;
+    const unsigned char* row = rows.Row(y);
     face.bgr.insert(face.bgr.end(), row, row + 3 * kFaceWidth);
   }
   return face;

@@ -65,8 +65,7 @@ void DrawColumn(int dpi, int requiredArt, std::vector<unsigned char>& rgb, int w
     }
     clock.Time.Set(when);
     const ZEMADisplayFCDIB& strip = *clock.Strip;
-    const LONG stripH = strip.BitmapInfo.bmiHeader.biHeight;
-    const size_t stride = (static_cast<size_t>(strip.BitmapInfo.bmiHeader.biWidth) * 3 + 3) & ~size_t{3};
+    const pixolan::PixelRows rows = pixolan::PixelRows::Of(strip);
     const int top = layout * (face.cy + gap);
     for (int slot = 0; slot < kSlotCount; ++slot) {
       const RECT tile = TileRectAt(layout, slot, dpi);
@@ -74,7 +73,7 @@ void DrawColumn(int dpi, int requiredArt, std::vector<unsigned char>& rgb, int w
       for (LONG y = tile.top; y < tile.bottom; ++y)
         for (LONG x = tile.left; x < tile.right; ++x) {
           if (!PtInRegion(shape, x, y)) continue;
-          const unsigned char* s = strip.Bits + (stripH - 1 - (row + y)) * stride + 3 * x;
+          const unsigned char* s = rows.Row(row + y) + 3 * x;
           unsigned char* p = &rgb[(static_cast<size_t>(top + y) * w + left + x) * 3];
           p[0] = s[2];
           p[1] = s[1];

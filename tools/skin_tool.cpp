@@ -115,9 +115,9 @@ void SaveSkin(const std::string& name, const std::vector<Rgb>& pixels, int k) {
   // 96 dpi at 1x, the larger sizes for displays k times as dense.
   ZEMADisplayFCDIB skin(LibraryVersion, nullptr, nullptr, static_cast<unsigned>(w), static_cast<unsigned>(h), 3,
                         3780L * k, 3780L * k, LANGUAGE_ENGLISH);
-  const long stride = (w * 3 + 3) & ~3L;
+  const pixolan::PixelRows rows = pixolan::PixelRows::Of(skin);
   for (int y = 0; y < h && skin.ErrorCode == ERR_NONE; ++y) {
-    unsigned char* row = skin.Bits + (h - 1 - y) * stride;
+    unsigned char* row = rows.Row(y);
     for (int x = 0; x < w; ++x) {
       const Rgb& c = pixels[static_cast<size_t>(y) * w + x];
       row[3 * x] = static_cast<unsigned char>(c.b);

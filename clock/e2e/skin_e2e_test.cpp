@@ -108,10 +108,10 @@ TEST(SkinMade, FromAFontFileAndAPngCheckedAndShownByTheClock) {
   std::string face = ToAnsi(skin + L"\\KL_Face.bmp");
   ZEMADisplayFCDIB read(LibraryVersion, nullptr, nullptr, &face[0], 3, LANGUAGE_ENGLISH);
   ASSERT_EQ(read.ErrorCode, ERR_NONE);
-  const long stride = (read.BitmapInfo.bmiHeader.biWidth * 3 + 3) & ~3L, h = read.BitmapInfo.bmiHeader.biHeight;
+  const pixolan::PixelRows rows = pixolan::PixelRows::Of(read);
   long red = 0;
   for (long y = 0; y < kFaceHeight; ++y)
-    for (long x = 0; x < kFaceWidth; ++x) red += read.Bits[(h - 1 - y) * stride + 3 * x + 2] != 0;
+    for (long x = 0; x < kFaceWidth; ++x) red += rows.Row(y)[3 * x + 2] != 0;
   EXPECT_EQ(red, 0);
 
   WorkDir dir;  // the made skin's two files, and no settings: the upper right corner

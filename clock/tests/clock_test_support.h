@@ -106,7 +106,8 @@ class ClockFolder : public ::testing::Test {
   std::array<int, 3> SkinPixel(int x, int y) const {
     const unsigned off = face_[10] | face_[11] << 8 | face_[12] << 16 | static_cast<unsigned>(face_[13]) << 24;
     const int w = face_[18] | face_[19] << 8, h = face_[22] | face_[23] << 8;
-    const unsigned char* p = &face_[off + static_cast<size_t>(h - 1 - y) * ((w * 3 + 3) & ~3) + x * 3];
+    const size_t stride = pixolan::PixelRows::Stride<size_t>(w, 3);
+    const unsigned char* p = &face_[off + static_cast<size_t>(h - 1 - y) * stride + x * 3];
     return {p[0], p[1], p[2]};
   }
   // Coverage 0..15 of sheet pixel (x, y): 460-byte rows, bottom row first,

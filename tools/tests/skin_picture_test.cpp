@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pixolan.h"
 #include "skin_art.h"
 #include "skin_picture.h"
 
@@ -68,7 +69,7 @@ std::vector<uint8_t> CoreBmp(const std::vector<uint8_t>& bgr) {
   }
   EXPECT_LE(palette.size(), 256u);
   Le f;
-  const uint32_t stride = (kW + 3) & ~3u, pixels = 14 + 12 + 256 * 3;
+  const uint32_t stride = pixolan::PixelRows::Stride<uint32_t>(kW, 1), pixels = 14 + 12 + 256 * 3;
   f.U16(0x4D42), f.U32(pixels + stride * kH), f.U32(0), f.U32(pixels);
   f.U32(12), f.U16(kW), f.U16(kH), f.U16(1), f.U16(8);
   for (size_t k = 0; k < 256; ++k)
