@@ -7,8 +7,8 @@
 #include "GuardedStep.h"
 #include "Messages.h"
 #include "Settings.h"
-#include "ShowMessage.h"
 #include "gdi_owners.h"
+#include "message_box.h"
 #include "wide_text.h"
 
 namespace {
@@ -149,7 +149,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Fatal(HWND owner, const char* text) {
-  horlin::ShowMessage(owner, text, Caption, MB_OK);
+  boxes::ShowCp932(owner, text, Caption, MB_OK);
   std::exit(kFatalExitCode);
 }
 
@@ -252,7 +252,7 @@ void MainWindow::OnCommand(int id) {
   }
 }
 
-void MainWindow::ShowAbout() { horlin::ShowMessage(hWnd, horlin::kAbout, Title, MB_OK); }
+void MainWindow::ShowAbout() { boxes::ShowCp932(hWnd, horlin::kAbout, Title, MB_OK); }
 
 void MainWindow::LoadEnv() { Env = horlin::ReadEnvFile(horlin::kEnvFile); }
 
@@ -260,14 +260,14 @@ void MainWindow::SaveEnv() {
   if (horlin::WriteEnvFile(horlin::kEnvFile, Env)) return;
   // At a normal end the window is already gone, and a box owned by a window
   // that no longer exists would never appear.
-  horlin::ShowMessage(IsWindow(hWnd) ? hWnd : nullptr, horlin::kMsgEnvSave, Caption, MB_OK);
+  boxes::ShowCp932(IsWindow(hWnd) ? hWnd : nullptr, horlin::kMsgEnvSave, Caption, MB_OK);
 }
 
 void MainWindow::Place(unsigned char env) {
   const int corner = env & horlin::kEnvCorner;
   MarkCorner(MenuItems, corner);
   Pos = horlin::CornerPosition(corner, ScreenSize(), Size);
-  if (Clock->Compose(corner) != 0) horlin::ShowMessage(hWnd, horlin::kMsgEnvChange, Caption, MB_OK);
+  if (Clock->Compose(corner) != 0) boxes::ShowCp932(hWnd, horlin::kMsgEnvChange, Caption, MB_OK);
   HRGN shape = Clock->CreateShape(corner);
   const bool topmost = (env & horlin::kEnvTopmost) != 0;
   MarkTopmost(MenuItems, topmost);
@@ -289,7 +289,7 @@ void MainWindow::FollowDisplay(int dpi) {
     Clock->Dpi = dpi;
     if (Clock->Compose(corner) != 0) {
       Clock->Dpi = before;
-      horlin::ShowMessage(hWnd, horlin::kMsgEnvChange, Caption, MB_OK);
+      boxes::ShowCp932(hWnd, horlin::kMsgEnvChange, Caption, MB_OK);
     }
   }
   const SIZE size = FaceSizeAt(Clock->Dpi);
@@ -350,5 +350,5 @@ void MainWindow::ToggleTopmost() {
 void MainWindow::RefreshMenu() {
   if (!Menu) return;  // not built yet
   if (!Menu->Refresh(MenuItems, kMenuRows, kMenuJapanese))
-    horlin::ShowMessage(hWnd, horlin::kMsgMenuRefresh, Caption, MB_OK);
+    boxes::ShowCp932(hWnd, horlin::kMsgMenuRefresh, Caption, MB_OK);
 }

@@ -3,11 +3,11 @@
 #include "ClockMain.h"
 
 #include "FaceTables.h"
-#include "FileHandle.h"
 #include "GuardedStep.h"
 #include "Messages.h"
-#include "ShowMessage.h"
+#include "file_handle.h"
 #include "gdi_owners.h"
+#include "message_box.h"
 
 #include <cstring>
 #include <memory>
@@ -23,7 +23,7 @@ constexpr long kPixelsPerMetre = 96;
 // holds the glyph's coverage.
 constexpr int kKeepCoverage = KEEP_ALPHA;
 
-void ShowFailure(HWND owner, const char* text) { horlin::ShowMessage(owner, text, horlin::kErrorCaption, MB_OK); }
+void ShowFailure(HWND owner, const char* text) { boxes::ShowCp932(owner, text, horlin::kErrorCaption, MB_OK); }
 
 bool ValidLayout(int layout) { return layout >= 0 && layout < kLayoutCount; }
 
@@ -108,13 +108,12 @@ int ClockMain::LoadFigures(const char* FileName) {
   DWORD got = 0;
   {
     // Closed again before any message is shown.
-    horlin::FileHandle file(
-        CreateFileA(FileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Ok()) {
+    files::FileHandle file(FileName, files::FileHandle::kRead);
+    if (!file.IsOpen()) {
       ShowFailure(hWnd, horlin::kMsgDataOpen);
       return 1;
     }
-    if (!ReadFile(file.Get(), buffer.get(), kFigureBytes, &got, nullptr)) got = 0;
+    got = static_cast<DWORD>(file.ReadUpTo(buffer.get(), kFigureBytes));
   }
   if (got < kFigureBytes) {  // bytes after the sheet are never read
     ShowFailure(hWnd, horlin::kMsgDataRead);
@@ -216,11 +215,9 @@ bool ClockMain::LoadArt(int k) {
       face->BitmapInfo.bmiHeader.biHeight < 2 * kFaceHeight * k)
     return false;
 
-  DWORD got = 0;
   {
-    horlin::FileHandle file(
-        CreateFileA(sheetName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Ok() || !ReadFile(file.Get(), bytes.get(), byteCount, &got, nullptr) || got < byteCount) return false;
+    files::FileHandle file(sheetName.c_str(), files::FileHandle::kRead);
+    if (!file.ReadAll(bytes.get(), byteCount)) return false;
   }
   if (!horlin::GuardedStep([&] {
         unsigned char palette[sizeof FigurePalette];

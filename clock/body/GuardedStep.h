@@ -3,17 +3,14 @@
 // and the caller shows that step's own message.
 #pragma once
 
+#include "guarded.h"
+
 namespace horlin {
 
 // Runs the step; true when it finished, false when it raised anything.
 template <typename Step>
 bool GuardedStep(Step&& step) noexcept {
-  try {
-    step();
-    return true;
-  } catch (...) {
-    return false;
-  }
+  return guarded::Run(step) == guarded::Outcome::kDone;
 }
 
 }  // namespace horlin

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "FileHandle.h"
+#include "file_handle.h"
 #include "GuardedStep.h"
 
 namespace horlin {
@@ -23,12 +23,10 @@ POINT CornerPosition(int corner, SIZE screen, SIZE window) {
 }
 
 unsigned char ReadEnvFile(const char* name) {
-  FileHandle file(CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Ok()) return kDefaultEnv;
+  files::FileHandle file(name, files::FileHandle::kRead);
+  if (!file.IsOpen()) return kDefaultEnv;
   unsigned char byte = 0;
-  DWORD got = 0;
-  if (!ReadFile(file.Get(), &byte, 1, &got, nullptr)) got = 0;
-  return EnvFromBytes(&byte, got);
+  return EnvFromBytes(&byte, file.ReadUpTo(&byte, 1));
 }
 
 bool WriteEnvFile(const char* name, unsigned char env) {
@@ -46,11 +44,9 @@ bool WriteEnvFile(const char* name, unsigned char env) {
   if (!GuardedStep([&] { temporary = std::string(name) + ".tmp"; })) return false;
   bool written = false;
   {
-    FileHandle file(
-        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Ok()) return false;  // nothing was made
-    DWORD put = 0;
-    written = WriteFile(file.Get(), &env, 1, &put, nullptr) && put == 1 && FlushFileBuffers(file.Get());
+    files::FileHandle file(temporary.c_str(), files::FileHandle::kCreate);
+    if (!file.IsOpen()) return false;  // nothing was made
+    written = file.Write(&env, 1) && FlushFileBuffers(file.Get());
     // Closed before the move: an open file can't be renamed on Windows.
     written = file.Close() && written;
   }

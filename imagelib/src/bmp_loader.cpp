@@ -46,7 +46,7 @@ std::size_t LoadBMP::NextRows(std::size_t rowBytes, std::size_t count, const uns
   }
   first = RowBuffer;
   if (!RowsReachable) return 0;
-  return std::min<std::size_t>(ReadUpTo(SourceFile, RowBuffer, rowBytes * count) / rowBytes, count);
+  return std::min<std::size_t>(files::ReadUpTo(SourceFile, RowBuffer, rowBytes * count) / rowBytes, count);
 }
 
 std::size_t LoadBMP::ReadStraight(unsigned char* dest, std::size_t count) {
@@ -55,7 +55,7 @@ std::size_t LoadBMP::ReadStraight(unsigned char* dest, std::size_t count) {
     SourceRow += count;
     return count;
   }
-  return RowsReachable ? ReadUpTo(SourceFile, dest, count) : 0;
+  return RowsReachable ? files::ReadUpTo(SourceFile, dest, count) : 0;
 }
 
 int LoadBMP::Load(unsigned char* Palette, unsigned char* Destination, int BytesPerPixel) {

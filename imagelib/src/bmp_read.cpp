@@ -11,7 +11,7 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE 
   if (ErrorCode != ERR_NONE) return;
   // Every failure sets the code and returns it.
   Guarded(ErrorCode, [&]() -> int {
-    FileHandle file(FileName, FileHandle::kRead);
+    files::FileHandle file(FileName, files::FileHandle::kRead);
     if (!file.IsOpen()) return ErrorCode = ERR_FILE_OPEN;
     unsigned char fileBytes[14], infoBytes[40];
     if (!file.ReadAll(fileBytes, sizeof fileBytes)) return ErrorCode = ERR_FILE_READ;

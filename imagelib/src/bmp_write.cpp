@@ -48,7 +48,7 @@ void BuildInfoHeader(unsigned char (&out)[40], const BITMAPINFOHEADER& h) {
   PutLe32(p, h.biClrImportant);                               // biClrImportant
 }
 
-bool WriteHeaders(FileHandle& file, const BITMAPINFOHEADER& info) {
+bool WriteHeaders(files::FileHandle& file, const BITMAPINFOHEADER& info) {
   unsigned char fileHeader[14];
   unsigned char infoHeader[40];
   BuildFileHeader(fileHeader, info.biSizeImage);
@@ -58,7 +58,7 @@ bool WriteHeaders(FileHandle& file, const BITMAPINFOHEADER& info) {
 
 // The whole bitmap: the image's own header and its memory as it is, filler
 // bytes included.
-bool WriteWhole(const ZEMADisplayFCDIB& img, FileHandle& file) {
+bool WriteWhole(const ZEMADisplayFCDIB& img, files::FileHandle& file) {
   const BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
   return WriteHeaders(file, h) && file.Write(img.Bits, h.biSizeImage);
 }
@@ -67,7 +67,7 @@ bool WriteWhole(const ZEMADisplayFCDIB& img, FileHandle& file) {
 // multiple of 4 bytes. The rows are gathered in one staging buffer and written
 // at once; without that buffer they go out straight from the image, pixels and
 // filler in two writes per row, giving the same bytes.
-bool WriteView(const ZEMADisplayFCDIB& img, FileHandle& file) {
+bool WriteView(const ZEMADisplayFCDIB& img, files::FileHandle& file) {
   const BITMAPINFOHEADER& ih = img.BitmapInfo.bmiHeader;
   const std::size_t bpp = static_cast<std::size_t>(BytesPerPixel(img));
   // The view as it lies inside the bitmap. A view kept by the view operations
@@ -135,7 +135,7 @@ bool WriteView(const ZEMADisplayFCDIB& img, FileHandle& file) {
 int ZEMADisplayFCDIB::SaveImage(char* FileName, int WholeImage) {
   if (ErrorCode != ERR_NONE) return ErrorCode;  // no file is created for a failed object
   return Guarded(ErrorCode, [&] {
-    FileHandle file(FileName, FileHandle::kCreate);
+    files::FileHandle file(FileName, files::FileHandle::kCreate);
     if (!file.IsOpen()) {
       ErrorCode = ERR_FILE_CREATE;
       return;

@@ -1,5 +1,6 @@
 // Error reporting shared by every library object.
 #include "internal.h"
+#include "message_box.h"
 
 namespace pixolan {
 namespace {
@@ -29,7 +30,7 @@ void ZEMADLLBase::InitializeBase(HWND owner, HINSTANCE instance, int language, u
 int ZEMADLLBase::DisplayError() {
   NormalizedCode(ErrorCode);
   if (ErrorCode == ERR_NONE || ErrorCode == ERR_EXTERNAL) return ErrorCode;
-  ShowErrorBox(hWnd, kErrorTexts[ErrorCode][Language == LANGUAGE_JAPANESE], kErrorCaption);
+  boxes::ShowCp932(hWnd, kErrorTexts[ErrorCode][Language == LANGUAGE_JAPANESE], kErrorCaption, MB_OK | MB_ICONERROR);
   return ErrorCode;
 }
 

@@ -2,6 +2,7 @@
 // message-box seam. Never installed; clients see only pixolan.h.
 #pragma once
 
+#include "guarded.h"
 #include "pixolan.h"
 
 #include <cstddef>
@@ -55,12 +56,15 @@ inline Region SelectRegion(const ZEMADisplayFCDIB& img, int wholeImage) {
 // memory becomes ERR_MEMORY, anything else ERR_UNEXPECTED. Returns the code.
 template <class Body>
 int Guarded(int& errorCode, Body&& body) noexcept {
-  try {
-    body();
-  } catch (const std::bad_alloc&) {
-    errorCode = ERR_MEMORY;
-  } catch (...) {
-    errorCode = ERR_UNEXPECTED;
+  switch (guarded::Run(body)) {
+    case guarded::Outcome::kNoMemory:
+      errorCode = ERR_MEMORY;
+      break;
+    case guarded::Outcome::kFailed:
+      errorCode = ERR_UNEXPECTED;
+      break;
+    case guarded::Outcome::kDone:
+      break;
   }
   return errorCode;
 }
@@ -86,10 +90,6 @@ class MemoryDC {
   HDC dc_;
   HGDIOBJ first_ = nullptr;
 };
-
-// Shows a code page 932 text in a modal box with an error icon and one OK
-// button (the platform file decides how the text reaches the screen).
-void ShowErrorBox(HWND owner, const char* text, const char* caption);
 
 // The text table, row by error code, column by language; code page 932.
 extern const char* const kErrorTexts[14][2];

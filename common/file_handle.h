@@ -1,12 +1,14 @@
-// The library's file handle: one open file, closed on every way out of the
-// scope that opened it.
+// One open file, closed on every way out of the scope that opened it. Files
+// are opened with share mode 0 (no other program may open them meanwhile),
+// and a read or write that moves fewer bytes than asked counts as failed.
+// Header-only, so each binary carries its own copy.
 #pragma once
 
-#include "internal.h"
+#include <windows.h>
 
 #include <cstddef>
 
-namespace pixolan {
+namespace files {
 
 // Reads up to `count` bytes; returns how many arrived (a failed read counts
 // as none).
@@ -20,8 +22,7 @@ class FileHandle {
  public:
   enum Access { kRead, kCreate };
   // Opens an existing file for reading, or creates (empties) one for
-  // writing; a null name opens nothing. Either way no other program may open
-  // the file while it is held.
+  // writing; a null name opens nothing.
   FileHandle(const char* name, Access access)
       : handle_(name == nullptr
                     ? INVALID_HANDLE_VALUE
@@ -31,22 +32,25 @@ class FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
 
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
   HANDLE Get() const { return handle_; }
-  // Only the count of bytes that arrived or went out matters.
-  bool ReadAll(void* dest, std::size_t count) { return ReadUpTo(handle_, dest, count) == count; }
+  std::size_t ReadUpTo(void* dest, std::size_t count) { return files::ReadUpTo(handle_, dest, count); }
+  bool ReadAll(void* dest, std::size_t count) { return ReadUpTo(dest, count) == count; }
   bool Write(const void* data, std::size_t count) {
     DWORD put = 0;
-    WriteFile(handle_, data, static_cast<DWORD>(count), &put, nullptr);
-    return put == count;
+    return WriteFile(handle_, data, static_cast<DWORD>(count), &put, nullptr) && put == count;
   }
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  // Closes it now (before the file is renamed, say); false when the close
+  // fails or nothing was open.
+  bool Close() {
+    if (!IsOpen()) return false;
+    const bool closed = CloseHandle(handle_) != 0;
     handle_ = INVALID_HANDLE_VALUE;
+    return closed;
   }
 
  private:
   HANDLE handle_;
 };
 
-}  // namespace pixolan
+}  // namespace files

@@ -1,5 +1,0 @@
-#include "ShowMessage.h"
-
-int horlin::ShowMessage(HWND owner, const char* text, const char* caption, UINT type) {
-  return MessageBoxA(owner, text, caption, type);
-}
