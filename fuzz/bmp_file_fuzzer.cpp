@@ -29,7 +29,7 @@ const char* TempFile() {
 }
 
 void FromFile(const std::uint8_t* data, std::size_t size) {
-  if (size >= 54 && Classify(InfoHeader(data + 14)) == Size::Large) return;
+  if (size >= 54 && Classify(le::InfoHeader(data + 14)) == Size::Large) return;
   const char* path = TempFile();
   if (path == nullptr) return;
   std::FILE* f = std::fopen(path, "wb");

@@ -2,6 +2,7 @@
 // header decides how large an image it asks for.
 #pragma once
 
+#include "little_endian.h"
 #include "pixolan.h"
 
 #include <cstdint>
@@ -13,27 +14,6 @@ namespace fuzz {
 
 constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 20;     // larger acceptable images are skipped
 constexpr std::uint64_t kRefusedBytes = std::uint64_t{1} << 30;  // the library's pixel memory limit
-
-inline std::uint32_t Le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-inline BITMAPINFOHEADER InfoHeader(const std::uint8_t* p) {
-  BITMAPINFOHEADER h;
-  h.biSize = Le32(p);
-  h.biWidth = static_cast<LONG>(Le32(p + 4));
-  h.biHeight = static_cast<LONG>(Le32(p + 8));
-  h.biPlanes = static_cast<WORD>(p[12] | p[13] << 8);
-  h.biBitCount = static_cast<WORD>(p[14] | p[15] << 8);
-  h.biCompression = Le32(p + 16);
-  h.biSizeImage = Le32(p + 20);
-  h.biXPelsPerMeter = static_cast<LONG>(Le32(p + 24));
-  h.biYPelsPerMeter = static_cast<LONG>(Le32(p + 28));
-  h.biClrUsed = Le32(p + 32);
-  h.biClrImportant = Le32(p + 36);
-  return h;
-}
 
 enum class Size { Refused, Large, Small };
 

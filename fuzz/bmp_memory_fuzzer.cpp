@@ -12,7 +12,7 @@ using namespace fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 54) return 0;
-  const BITMAPINFOHEADER h = InfoHeader(data + 14);
+  const BITMAPINFOHEADER h = le::InfoHeader(data + 14);
   const Size s = Classify(h);
   if (s == Size::Large) return 0;
   std::unique_ptr<unsigned char[]> palette, rows;
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t paletteBytes = bits == 1 || bits == 4 || bits == 8 ? std::size_t{4} << bits : 0;
     const std::uint64_t height = h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
     const std::size_t rowBytes = static_cast<std::size_t>(RowBytes(bits, h.biWidth) * height);
-    std::size_t offBits = Le32(data + 10);
+    std::size_t offBits = le::U32(data + 10);
     if (offBits >= size) offBits = 54 + paletteBytes;
     palette = Exact(data, size, 54, paletteBytes);
     rows = Exact(data, size, offBits, rowBytes);

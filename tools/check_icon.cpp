@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "little_endian.h"
+
 namespace {
 
 int g_failed = 0;
@@ -34,8 +36,9 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-uint32_t Le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8); }
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) { return Le16(b, at) | (Le16(b, at + 2) << 16); }
+// A field past the end of the file reads as 0, which no check accepts.
+uint32_t Le16(const std::vector<uint8_t>& b, size_t at) { return at + 2 <= b.size() ? le::U16(&b[at]) : 0; }
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) { return at + 4 <= b.size() ? le::U32(&b[at]) : 0; }
 
 void CheckIcon(const std::string& path) {
   std::vector<uint8_t> b = ReadAll(path);

@@ -2,38 +2,15 @@
 // the checks a header passes before anything is allocated for it, and the
 // image header that ColorType makes of it.
 #include "bmp_loader.h"
+#include "little_endian.h"
 
 using namespace pixolan;
 
-namespace {
-
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-}  // namespace
-
 namespace pixolan {
 
-FileHeader ParseFileHeader(const unsigned char* p) { return FileHeader{Le16(p), Le32(p + 10)}; }
+FileHeader ParseFileHeader(const unsigned char* p) { return FileHeader{le::U16(p), le::U32(p + 10)}; }
 
-BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p) {
-  BITMAPINFOHEADER h;
-  h.biSize = Le32(p + 0);
-  h.biWidth = static_cast<LONG>(Le32(p + 4));
-  h.biHeight = static_cast<LONG>(Le32(p + 8));
-  h.biPlanes = Le16(p + 12);
-  h.biBitCount = Le16(p + 14);
-  h.biCompression = Le32(p + 16);
-  h.biSizeImage = Le32(p + 20);
-  h.biXPelsPerMeter = static_cast<LONG>(Le32(p + 24));
-  h.biYPelsPerMeter = static_cast<LONG>(Le32(p + 28));
-  h.biClrUsed = Le32(p + 32);
-  h.biClrImportant = Le32(p + 36);
-  return h;
-}
+BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p) { return le::InfoHeader(p); }
 
 int AdoptSourceHeader(ZEMADisplayFCDIB& img, const BITMAPINFOHEADER& source, int colorType) {
   BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;
