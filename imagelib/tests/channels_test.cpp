@@ -8,19 +8,10 @@
 #include <array>
 #include <vector>
 
-using testing_support::FillRandom;
-using testing_support::ImagePtr;
-using testing_support::MakeImage;
-using testing_support::PixelAt;
-using testing_support::PixelMemory;
-using testing_support::Rng;
+using namespace testing_support;  // the suites' shared helpers
 using Bytes = std::vector<unsigned char>;
 
 namespace {
-
-using testing_support::Geo;
-using testing_support::GeoOf;
-using testing_support::Offset;
 
 // The pixel memory after applying `selector` to the rectangle (x0, y0, w, h):
 // channel X takes the old value of channel src(X). A 24-bit pixel has no

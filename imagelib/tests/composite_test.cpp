@@ -9,16 +9,11 @@
 #include <cstdint>
 #include <vector>
 
-using testing_support::ImagePtr;
-using testing_support::MakeImage;
-using testing_support::PixelMemory;
-using testing_support::Rng;
+using namespace testing_support;  // the suites' shared helpers
 using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-using testing_support::Geo;
-using testing_support::GeoOf;
 // Offset of pixel (x, y) in the pixel memory (rows bottom-up).
 std::size_t Offset(const ZEMADisplayFCDIB& img, long x, long y) { return testing_support::Offset(GeoOf(img), x, y); }
 

@@ -6,21 +6,12 @@
 
 #include <vector>
 
-using testing_support::FillRandom;
-using testing_support::ImagePtr;
-using testing_support::MakeImage;
-using testing_support::PixelAt;
-using testing_support::PixelMemory;
-using testing_support::Rng;
+using namespace testing_support;  // the suites' shared helpers
 using Bytes = std::vector<unsigned char>;
 
 namespace {
 
 enum Mode { kLR = 1, kUD = 2, kUDLR = 3 };
-
-using testing_support::Geo;
-using testing_support::GeoOf;
-using testing_support::Offset;
 
 struct Area {
   long x, y, cols, rows;

@@ -11,12 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
-using testing_support::FillRandom;
-using testing_support::ImagePtr;
-using testing_support::MakeImage;
-using testing_support::PixelAt;
-using testing_support::PixelMemory;
-using testing_support::Rng;
+using namespace testing_support;  // the suites' shared helpers
 using Bytes = std::vector<unsigned char>;
 using Table = std::vector<std::uint16_t>;
 using Matrix = std::vector<std::vector<std::uint32_t>>;
@@ -62,10 +57,6 @@ std::int64_t Overlap(long d, long s, long dN, long sN) {
   const std::int64_t hi = std::min<std::int64_t>(std::int64_t{d + 1} * sN, std::int64_t{s + 1} * dN);
   return hi > lo ? hi - lo : 0;
 }
-
-using testing_support::Geo;
-using testing_support::GeoOf;
-using testing_support::Offset;
 
 // Every destination pixel as the rounded sum of every source pixel times its
 // horizontal and vertical weight. Also checks that this stays close to the
