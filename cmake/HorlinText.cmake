@@ -4,8 +4,12 @@
 # no compiler option decides how the texts are stored.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-# horlin_cp932_source(TARGET SOURCE): compiles SOURCE into TARGET that way.
+# horlin_cp932_source(TARGET SOURCE): compiles SOURCE into TARGET that way,
+# in place of SOURCE itself where the target lists it.
 function(horlin_cp932_source target source)
+  get_target_property(sources ${target} SOURCES)
+  list(REMOVE_ITEM sources ${source})
+  set_property(TARGET ${target} PROPERTY SOURCES ${sources})
   get_filename_component(name ${source} NAME)
   set(copy ${CMAKE_CURRENT_BINARY_DIR}/cp932/${name})
   set(tool ${PROJECT_SOURCE_DIR}/cmake/cp932_literals.py)
