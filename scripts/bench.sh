@@ -14,22 +14,19 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+# shellcheck source=lib.sh
+. "$root/scripts/lib.sh"
 
 smoke=0
 if [ "${1:-}" = "--smoke" ]; then
   smoke=1
   shift
 fi
-jobs="${HORLIN_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 build="$root/build/bench"
 
 "$root/scripts/deps.sh" all || { echo "bench.sh: installing dependencies failed"; exit 1; }
 
-mkdir -p "$root/build"
-log="$root/build/bench.log"
-cmake --preset bench >"$log" 2>&1 || { cat "$log"; exit 1; }
-cmake --build --preset bench --target horlin_bench -j "$jobs" >>"$log" 2>&1 ||
-  { grep -E "error|warning|FAILED" -A3 "$log" | head -80; exit 1; }
+build_preset bench horlin_bench || exit 1
 
 program="$build/bin/horlin_bench"
 cd "$build/bin"

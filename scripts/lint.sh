@@ -7,6 +7,8 @@
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+# shellcheck source=lib.sh
+. "$root/scripts/lib.sh"
 jobs="$(nproc 2>/dev/null || echo 2)"
 status=0
 
@@ -19,13 +21,9 @@ elif ! clang-format --dry-run -Werror "${sources[@]}"; then
 fi
 
 mkdir -p build
+# The compile databases, and the copies of the text sources the build makes.
 for preset in native-clang mingw-x86_64; do
-  if [ ! -f "build/$preset/compile_commands.json" ]; then
-    cmake --preset "$preset" >"build/lint-$preset.log" 2>&1 || { cat "build/lint-$preset.log"; exit 1; }
-  fi
-  # The copies of the text sources that the build makes must exist as well.
-  cmake --build "build/$preset" -j "$jobs" --target pixolan horlin_body >>"build/lint-$preset.log" 2>&1 ||
-    { tail -20 "build/lint-$preset.log"; exit 1; }
+  build_preset "$preset" pixolan horlin_body || exit 1
 done
 
 # Our files only: not GoogleTest's, not the build's generated copies.

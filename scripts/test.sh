@@ -39,15 +39,9 @@ step() {  # step NAME COMMAND...: runs a step, records its outcome and keeps its
   fi
 }
 
-configure_build() {  # configure_build PRESET
-  cmake --preset "$1" >"build/$1.log" 2>&1 || { cat "build/$1.log"; return 1; }
-  cmake --build --preset "$1" -j "$jobs" >>"build/$1.log" 2>&1 || { grep -E "error|warning|FAILED" -A3 "build/$1.log" | head -80; return 1; }
-  echo "built $1"
-}
-
 mkdir -p build
 for preset in native native-asan native-portable native-clang mingw-i686 mingw-x86_64; do
-  step "build $preset" configure_build "$preset"
+  step "build $preset" build_preset "$preset"
 done
 
 # The presets all use Ninja; one plain build with CMake's default generator on
