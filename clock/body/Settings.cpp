@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "file_handle.h"
 #include "GuardedStep.h"
+#include "file_handle.h"
 
 namespace horlin {
 
