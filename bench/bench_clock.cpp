@@ -92,14 +92,7 @@ void AddPaint(const char* name, int dpi, double limitUs) {
     Clock clock(dpi);
     if (!clock.error.empty()) return Fail(state, clock.error);
     // 09:05:00.250 on Friday 3 July 2026: tiles from many different rows.
-    SYSTEMTIME now = {};
-    now.wYear = 2026;
-    now.wMonth = 7;
-    now.wDayOfWeek = 5;
-    now.wDay = 3;
-    now.wHour = 9;
-    now.wMinute = 5;
-    now.wMilliseconds = 250;
+    SYSTEMTIME now = {2026, 7, 5, 3, 9, 5, 0, 250};  // year, month, weekday, day, hour, minute, s, ms
     shim::SetLocalTimeOverride(&now);
     const SIZE face = FaceSizeAt(dpi);
     HDC surface = shim::CreateSurfaceDC(face.cx, face.cy);

@@ -40,13 +40,8 @@ void RequireReadable() {
 // column `left`. requiredArt: the artwork size the clock must compose from
 // (0: whichever it picks).
 void DrawColumn(int dpi, int requiredArt, std::vector<unsigned char>& rgb, int w, int left) {
-  SYSTEMTIME when = {};
-  when.wYear = 2026;
-  when.wMonth = 12;
-  when.wDay = 5;
-  when.wDayOfWeek = 6;
-  when.wHour = 10;
-  when.wMinute = 8;  // the first half of the second: colon shown
+  // 10:08 on Saturday 5 December 2026, in the first half of the second: colon shown.
+  const SYSTEMTIME when = {2026, 12, 6, 5, 10, 8, 0, 0};  // year, month, weekday, day, hour, minute, s, ms
 
   const SIZE face = FaceSizeAt(dpi);
   const int gap = ScaleToDpi(kGap, dpi);
