@@ -121,13 +121,7 @@ int ClockMain::LoadFigures(const char* FileName) {
   }
 
   // Figures stays null when the step raises.
-  if (!horlin::GuardedStep([&] {
-        // The library takes a writable palette; it only reads it.
-        unsigned char palette[sizeof FigurePalette];
-        std::memcpy(palette, FigurePalette, sizeof palette);
-        Figures = new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeader, palette, buffer.get(), kColor32,
-                                       LANGUAGE_JAPANESE);
-      })) {
+  if (!horlin::GuardedStep([&] { Figures = NewFigureSheet(1, buffer.get()); })) {
     ShowFailure(hWnd, horlin::kMsgObjectCreate);
     return 1;
   }
@@ -137,15 +131,11 @@ int ClockMain::LoadFigures(const char* FileName) {
 
 int ClockMain::Compose(int Layout_) {
   if (!ValidLayout(Layout_) || Skin == nullptr || Strip == nullptr || Figures == nullptr) return 1;
-  if (Dpi == kBaseDpi) {
-    // The 1x face, composed straight into the strip.
-    if (ComposeRows(Strip, Skin, Figures, 1, Layout_) != 0) return 1;
-    Layout = Layout_;
-    return 0;
-  }
 
-  // A larger size that cannot be read is left out, and the choice made again
-  // among the sizes that remain; the 1x files are always there.
+  // The artwork to compose from: at 96 DPI the 1x files, straight into the
+  // 360 x 600 strip the skin's loading made. A larger size that cannot be
+  // read is left out, and the choice made again among the sizes that remain;
+  // the 1x files are always there.
   int k = ChooseArtScale();
   while (k > 1 && k != ArtScale && !LoadArt(k)) {
     UnusableSizes |= 1u << k;
@@ -154,8 +144,9 @@ int ClockMain::Compose(int Layout_) {
   ZEMADisplayFCDIB* face = k == 1 ? Skin : ArtSkin;
   ZEMADisplayFCDIB* sheet = k == 1 ? Figures : ArtFigures;
 
-  // The new strip is built aside and replaces the old one only when done, so
-  // a failure leaves the old strip, layout and scale in force.
+  // A strip of another size (the scale changed) is built aside and replaces
+  // the old one only when done, so a failure leaves the old strip, layout and
+  // scale in force; a strip of the right size is composed in place.
   const SIZE size = FaceSizeAt(Dpi);
   const bool fits =
       Strip->BitmapInfo.bmiHeader.biWidth == size.cx && Strip->BitmapInfo.bmiHeader.biHeight == size.cy * kStripRows;
@@ -219,13 +210,7 @@ bool ClockMain::LoadArt(int k) {
     files::FileHandle file(sheetName.c_str(), files::FileHandle::kRead);
     if (!file.ReadAll(bytes.get(), byteCount)) return false;
   }
-  if (!horlin::GuardedStep([&] {
-        unsigned char palette[sizeof FigurePalette];
-        std::memcpy(palette, FigurePalette, sizeof palette);
-        sheet.reset(new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeaderAt(k), palette, bytes.get(),
-                                         kColor32, LANGUAGE_JAPANESE));
-      }) ||
-      sheet->ErrorCode != ERR_NONE)
+  if (!horlin::GuardedStep([&] { sheet.reset(NewFigureSheet(k, bytes.get())); }) || sheet->ErrorCode != ERR_NONE)
     return false;
 
   delete ArtSkin;
@@ -234,6 +219,15 @@ bool ClockMain::LoadArt(int k) {
   ArtFigures = sheet.release();
   ArtScale = k;
   return true;
+}
+
+ZEMADisplayFCDIB* ClockMain::NewFigureSheet(int k, unsigned char* Bytes) {
+  // The library takes a writable palette; it only reads it, and copies the
+  // pixels into its own memory.
+  unsigned char palette[sizeof FigurePalette];
+  std::memcpy(palette, FigurePalette, sizeof palette);
+  return new ZEMADisplayFCDIB(kRequiredVersion, hWnd, hInstance, FigureHeaderAt(k), palette, Bytes, kColor32,
+                              LANGUAGE_JAPANESE);
 }
 
 ZEMADisplayFCDIB* ClockMain::NewStrip(int Width, int Height) {

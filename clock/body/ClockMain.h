@@ -74,6 +74,9 @@ class ClockMain {
   bool LoadArt(int k);
   // Draws the ten face rows of a layout at artwork size k into Target.
   int ComposeRows(ZEMADisplayFCDIB* Target, ZEMADisplayFCDIB* Face, ZEMADisplayFCDIB* Sheet, int k, int Layout);
+  // The figure sheet of size k from its file's bytes; raises what its
+  // construction raises.
+  ZEMADisplayFCDIB* NewFigureSheet(int k, unsigned char* Bytes);
   // A blank 24-bit image, or null after the library's message.
   ZEMADisplayFCDIB* NewStrip(int Width, int Height);
 };

@@ -95,9 +95,7 @@ class ScaledClock : public ClockFolder {
   // the window's size by the library's area averaging (none when it fits).
   void ExpectStrip(const ClockMain& clock, int k) {
     ClockMain plain(nullptr, nullptr);
-    HRGN shape = nullptr;
-    ASSERT_EQ(plain.Create(&shape, "KL_Face.bmp", "KL_Figs.dat", clock.Layout), 0);
-    DeleteObject(shape);
+    ASSERT_EQ(plain.Create(nullptr, "KL_Face.bmp", "KL_Figs.dat", clock.Layout), 0);
     ImagePtr big = testing_support::MakeImage(360u * k, 600u * k, 24);
     const testing_support::Geo bg = testing_support::GeoOf(*big);
     for (int y = 0; y < 600 * k; ++y)
@@ -142,11 +140,13 @@ TEST_F(ScaledClock, ComposesFromTheSmallestSizeThatSuitsAndAveragesTheRest) {
     BoxCapture boxes;
     ClockMain clock(nullptr, nullptr);
     clock.Dpi = c.dpi;
-    HRGN shape = nullptr;
-    ASSERT_EQ(clock.Create(&shape, "KL_Face.bmp", "KL_Figs.dat", 3), 0) << c.dpi;
-    DeleteObject(shape);
+    ASSERT_EQ(clock.Create(nullptr, "KL_Face.bmp", "KL_Figs.dat", 3), 0) << c.dpi;
     EXPECT_EQ(c.used == 1 ? 1 : clock.ArtScale, c.used) << "dpi " << c.dpi;
     ASSERT_NO_FATAL_FAILURE(ExpectStrip(clock, c.used));
+    // Back at 100 %, the strip is the 1x strip again, at its own size.
+    clock.Dpi = kBaseDpi;
+    ASSERT_EQ(clock.Compose(3), 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectStrip(clock, 1));
     EXPECT_TRUE(boxes.Boxes().empty()) << "dpi " << c.dpi;
   }
 }
@@ -166,9 +166,7 @@ TEST_F(ScaledClock, UnusableLargerArtworkIsLeftOutWithoutAMessage) {
   BoxCapture boxes;
   ClockMain clock(nullptr, nullptr);
   clock.Dpi = 192;
-  HRGN shape = nullptr;
-  ASSERT_EQ(clock.Create(&shape, "KL_Face.bmp", "KL_Figs.dat", 0), 0);
-  DeleteObject(shape);
+  ASSERT_EQ(clock.Create(nullptr, "KL_Face.bmp", "KL_Figs.dat", 0), 0);
   EXPECT_EQ(clock.ArtSkin, nullptr);
   EXPECT_EQ(clock.ChooseArtScale(), 1);
   ASSERT_NO_FATAL_FAILURE(ExpectStrip(clock, 1));
