@@ -34,7 +34,7 @@ struct Clock {
     const fs::path assets = fs::path(HORLIN_SOURCE_DIR) / "assets";
     // The skin at every size it comes in.
     for (int k = 1; k <= kMaxArtScale; ++k)
-      for (const char* base : {"KL_Face.bmp", "KL_Figs.dat"}) {
+      for (const char* base : {kFaceFile, kFigureFile}) {
         const std::string name = ArtFileName(base, k);
         if (k > 1 && !fs::exists(assets / name)) continue;
         fs::copy_file(assets / name, fs::path(ScratchDir()) / name, fs::copy_options::overwrite_existing, ec);
@@ -47,9 +47,7 @@ struct Clock {
     fs::current_path(ScratchDir());
     body = std::make_unique<ClockMain>(nullptr, nullptr);
     body->Dpi = dpi;
-    HRGN shape = nullptr;
-    const int failed = body->Create(&shape, "KL_Face.bmp", "KL_Figs.dat", 0);
-    if (shape != nullptr) DeleteObject(shape);
+    const int failed = body->Create(nullptr, kFaceFile, kFigureFile, 0);
     fs::current_path(home);
     if (failed) error = "ClockMain::Create failed";
   }

@@ -35,7 +35,7 @@ constexpr int kLeastContrast = 48;
 struct ArtSize {
   int k;
   std::string face, figures;
-  explicit ArtSize(int k_) : k(k_), face(ArtFileName("KL_Face.bmp", k_)), figures(ArtFileName("KL_Figs.dat", k_)) {}
+  explicit ArtSize(int k_) : k(k_), face(ArtFileName(kFaceFile, k_)), figures(ArtFileName(kFigureFile, k_)) {}
   int SheetWidth() const { return kFigureSheetWidth * k; }
   int SheetHeight() const { return kFigureSheetHeight * k; }
   POINT Scaled(POINT p) const { return POINT{p.x * k, p.y * k}; }

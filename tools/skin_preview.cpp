@@ -10,10 +10,12 @@
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "ClockMain.h"
 #include "FaceTables.h"
+#include "gdi_owners.h"
 #include "pixolan.h"
 #include "skin_picture.h"
 #include "skin_system.h"
@@ -22,14 +24,13 @@ namespace {
 
 constexpr unsigned char kBackdrop = 0x80;
 constexpr int kGap = 8;
-const char kFace[] = "KL_Face.bmp", kFigures[] = "KL_Figs.dat";
 
 // The body shows a message box for 1x files it cannot read; a tool run from
 // a console says why in words instead.
 void RequireReadable() {
-  char name[] = "KL_Face.bmp";
-  ZEMADisplayFCDIB face(LibraryVersion, nullptr, nullptr, name, 3, LANGUAGE_ENGLISH);
-  std::ifstream figures(kFigures, std::ios::binary | std::ios::ate);
+  std::string name = kFaceFile;
+  ZEMADisplayFCDIB face(LibraryVersion, nullptr, nullptr, &name[0], 3, LANGUAGE_ENGLISH);
+  std::ifstream figures(kFigureFile, std::ios::binary | std::ios::ate);
   if (face.ErrorCode != ERR_NONE || !figures || figures.tellg() < static_cast<std::streamoff>(kFigureBytes))
     throw std::runtime_error(
         "cannot read the skin's KL_Face.bmp and KL_Figs.dat as the clock does; "
@@ -45,29 +46,28 @@ void DrawColumn(int dpi, int requiredArt, std::vector<unsigned char>& rgb, int w
 
   const SIZE face = FaceSizeAt(dpi);
   const int gap = ScaleToDpi(kGap, dpi);
+  // One body reads the skin once and composes each layout in turn, as the
+  // clock does when its corner changes.
+  ClockMain clock(nullptr, nullptr);
+  clock.Dpi = dpi;
+  if (clock.Create(nullptr, kFaceFile, kFigureFile, 0) != 0)
+    throw std::runtime_error("the clock body could not compose the skin");
+  if (requiredArt != 0 && clock.ArtScale != requiredArt)
+    throw std::runtime_error("the skin has no usable " + std::to_string(requiredArt) + "x artwork (" +
+                             ArtFileName(kFaceFile, requiredArt) + " and " + ArtFileName(kFigureFile, requiredArt) +
+                             "); horlin-skin check says why");
+  clock.Time.Set(when);
   for (int layout = 0; layout < kLayoutCount; ++layout) {
-    ClockMain clock(nullptr, nullptr);
-    clock.Dpi = dpi;
-    HRGN shape = nullptr;
-    const bool made = clock.Create(&shape, kFace, kFigures, layout) == 0;
-    if (!made || (requiredArt != 0 && clock.ArtScale != requiredArt)) {
-      if (shape != nullptr) DeleteObject(shape);
-      if (made)
-        throw std::runtime_error("the skin has no usable " + std::to_string(requiredArt) + "x artwork (" +
-                                 ArtFileName(kFace, requiredArt) + " and " + ArtFileName(kFigures, requiredArt) +
-                                 "); horlin-skin check says why");
-      throw std::runtime_error("the clock body could not compose the skin");
-    }
-    clock.Time.Set(when);
-    const ZEMADisplayFCDIB& strip = *clock.Strip;
-    const pixolan::PixelRows rows = pixolan::PixelRows::Of(strip);
+    if (layout > 0 && clock.Compose(layout) != 0) throw std::runtime_error("the clock body could not compose the skin");
+    const gdi::Owned<HRGN> shape(clock.CreateShape(layout));
+    const pixolan::PixelRows rows = pixolan::PixelRows::Of(*clock.Strip);
     const int top = layout * (face.cy + gap);
     for (int slot = 0; slot < kSlotCount; ++slot) {
       const RECT tile = TileRectAt(layout, slot, dpi);
       const LONG row = face.cy * clock.Time.Value[slot];  // the strip row showing the slot's value
       for (LONG y = tile.top; y < tile.bottom; ++y)
         for (LONG x = tile.left; x < tile.right; ++x) {
-          if (!PtInRegion(shape, x, y)) continue;
+          if (!PtInRegion(shape.Get(), x, y)) continue;
           const unsigned char* s = rows.Row(row + y) + 3 * x;
           unsigned char* p = &rgb[(static_cast<size_t>(top + y) * w + left + x) * 3];
           p[0] = s[2];
@@ -75,7 +75,6 @@ void DrawColumn(int dpi, int requiredArt, std::vector<unsigned char>& rgb, int w
           p[2] = s[0];
         }
     }
-    DeleteObject(shape);
   }
 }
 

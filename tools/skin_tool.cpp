@@ -52,8 +52,6 @@ const char kUsage[] =
     "                                    as the clock shows it on displays of those DPIs (96 is 100 %),\n"
     "                                    side by side\n";
 
-const char kFace[] = "KL_Face.bmp", kFigures[] = "KL_Figs.dat";
-
 int Usage() {
   std::fputs(kUsage, stderr);
   return 2;
@@ -169,7 +167,7 @@ std::vector<SkinFinding> WriteSkin(const fs::path& outDir, const SkinFiles& file
         names.push_back(f.first);
       }
       for (const auto& f : files.faces) {
-        names.push_back(ArtFileName(kFace, f.first));
+        names.push_back(ArtFileName(kFaceFile, f.first));
         SaveSkin(names.back(), f.second, f.first);
       }
       findings = CheckSkin(".");
@@ -255,7 +253,7 @@ int Make(const std::vector<std::string>& args) {
     const std::unique_ptr<Font> font = OpenFont(look.font);
     SkinFiles files;
     for (int k = 1; k <= kMaxArtScale; ++k) {
-      files.bytes.emplace_back(ArtFileName(kFigures, k), MakeFigureSheet(*font, look, k, &notes));
+      files.bytes.emplace_back(ArtFileName(kFigureFile, k), MakeFigureSheet(*font, look, k, &notes));
       files.faces.emplace_back(k, MakeSkinPixels(look, &picture, k));
     }
     if (icon) files.bytes.emplace_back("Horlin.ico", MakeIcon());

@@ -16,8 +16,6 @@ namespace {
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 125;
 constexpr int kFatalExitCode = 1;
-constexpr char kFaceFile[] = "KL_Face.bmp";
-constexpr char kFigureFile[] = "KL_Figs.dat";
 
 SIZE ScreenSize() {
   const gdi::ScreenDC screen;

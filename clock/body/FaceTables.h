@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <string>
 
+// The skin's two files, opened by bare name in the current folder.
+constexpr char kFaceFile[] = "KL_Face.bmp";
+constexpr char kFigureFile[] = "KL_Figs.dat";
+
 constexpr int kFaceWidth = 360;
 constexpr int kFaceHeight = 60;
 constexpr int kStripRows = 10;   // Strip is kStripRows faces stacked vertically
