@@ -115,14 +115,7 @@ std::vector<std::wstring> AssetFiles() {
   return names;
 }
 
-std::string ToAnsi(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-  out.resize(static_cast<size_t>(n - 1));
-  return out;
-}
+std::string ToAnsi(const std::wstring& text) { return wide::ToCodePage(CP_ACP, text.c_str()); }
 
 // ---- work folder ----
 
@@ -362,10 +355,8 @@ Pixels CaptureScreen(const RECT& area) {
 
 ReferenceFace::ReferenceFace() : body_(new ClockMain(nullptr, GetModuleHandleW(nullptr))) {
   std::string face = ToAnsi(AssetDir() + L"\\KL_Face.bmp"), figs = ToAnsi(AssetDir() + L"\\KL_Figs.dat");
-  HRGN shape = nullptr;
   body_->Dpi = ScreenDpi();
-  ok_ = body_->Create(&shape, face.c_str(), figs.c_str(), 1) == 0;
-  gdi::Owned<HRGN> dropped(shape);
+  ok_ = body_->Create(nullptr, face.c_str(), figs.c_str(), 1) == 0;  // the outline is asked for by layout
 }
 
 ReferenceFace::~ReferenceFace() = default;
@@ -379,7 +370,7 @@ bool ReferenceFace::SetDpi(int dpi) {
 
 SIZE ReferenceFace::Size() const { return FaceSizeAt(body_->Dpi); }
 
-int ReferenceFace::ArtScale() const { return body_->Dpi == kBaseDpi ? 1 : body_->ChooseArtScale(); }
+int ReferenceFace::ArtScale() const { return body_->ChooseArtScale(); }
 
 bool ReferenceFace::Compose(int layout) { return ok_ && body_->Compose(layout) == 0; }
 

@@ -59,14 +59,6 @@ std::wstring LibraryText(int code) {
   return wide::FromCp932(image.GetErrorMessage());
 }
 
-std::string Utf8(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-  out.resize(out.size() - 1);
-  return out;
-}
-
 std::wstring ClassOf(HWND window) {
   wchar_t name[256] = {};
   GetClassNameW(window, name, 256);
@@ -169,7 +161,7 @@ class ClockTest : public ::testing::Test {
     EXPECT_EQ(menu.rows.size(), 10u);
     for (size_t i = 0; i < menu.rows.size() && i < 10; ++i) {
       const bool separator = kMenuIds[i] == static_cast<UINT>(-1);
-      EXPECT_EQ(Utf8(menu.rows[i].text), Utf8(wide::FromCp932(kMenuTexts[i]))) << "row " << i;
+      EXPECT_EQ(wide::ToUtf8(menu.rows[i].text), wide::ToUtf8(wide::FromCp932(kMenuTexts[i]))) << "row " << i;
       EXPECT_EQ((menu.rows[i].state & MF_SEPARATOR) != 0, separator) << "row " << i;
       if (!separator) {
         EXPECT_EQ(menu.rows[i].id, kMenuIds[i]) << "row " << i;
@@ -196,8 +188,8 @@ class ClockTest : public ::testing::Test {
   // temporary file of a save is left behind.
   void ExpectOnlyDataFiles() {
     std::string files, expected = "KL_Env.cfg ";
-    for (const std::wstring& name : dir.Files()) files += Utf8(name) + " ";
-    for (const std::wstring& name : AssetFiles()) expected += Utf8(name) + " ";
+    for (const std::wstring& name : dir.Files()) files += wide::ToUtf8(name) + " ";
+    for (const std::wstring& name : AssetFiles()) expected += wide::ToUtf8(name) + " ";
     EXPECT_EQ(files, expected);
   }
 
@@ -208,7 +200,7 @@ class ClockTest : public ::testing::Test {
     ASSERT_TRUE(end.finished) << end.why;
     std::printf("the session end took %lu ms\n", static_cast<unsigned long>(end.elapsedMs));
     EXPECT_LT(end.elapsedMs, kSessionEndLimitMs);
-    EXPECT_EQ(Utf8(end.boxText), "") << "the clock showed a box while the session ended";
+    EXPECT_EQ(wide::ToUtf8(end.boxText), "") << "the clock showed a box while the session ended";
     DWORD code = 0;
     EXPECT_TRUE(clock->WaitExit(kSessionEndLimitMs, &code)) << "the clock outlived the session";
   }
@@ -228,19 +220,19 @@ class ClockTest : public ::testing::Test {
     ASSERT_TRUE(clock->Started());
     MessageBoxInfo box;
     ASSERT_TRUE(WaitMessageBox(clock->Pid(), kStartMs, &box)) << "no message box";
-    EXPECT_EQ(Utf8(box.text), Utf8(text));
+    EXPECT_EQ(wide::ToUtf8(box.text), wide::ToUtf8(text));
     // The body's and the library's boxes belong to the clock's window, which
     // exists, still hidden, before the body is built.
-    EXPECT_EQ(Utf8(ClassOf(box.owner)), Utf8(wide::FromCp932(horlin::kTitle))) << "the box's owner";
+    EXPECT_EQ(wide::ToUtf8(ClassOf(box.owner)), wide::ToUtf8(wide::FromCp932(horlin::kTitle))) << "the box's owner";
     EXPECT_FALSE(IsWindowVisible(box.owner));
     if (caption) {
-      EXPECT_EQ(Utf8(box.caption), Utf8(caption));
+      EXPECT_EQ(wide::ToUtf8(box.caption), wide::ToUtf8(caption));
     }
     ASSERT_TRUE(CloseMessageBox(box.box));
     DWORD code = 0xDEAD;
     MessageBoxInfo another;
     WaitFor(kExitMs, [&] { return clock->WaitExit(0, &code) || WaitMessageBox(clock->Pid(), 0, &another); });
-    EXPECT_EQ(another.box, nullptr) << "a second box: " << Utf8(another.text);
+    EXPECT_EQ(another.box, nullptr) << "a second box: " << wide::ToUtf8(another.text);
     if (another.box) CloseMessageBox(another.box);
     ASSERT_NO_FATAL_FAILURE(ExpectExit(1));
     ExpectSettings(settings);
@@ -329,8 +321,8 @@ TEST_F(Commands, AboutBoxNamesTheProgram) {
   PostMessageW(Window(), WM_COMMAND, 7, 0);
   MessageBoxInfo box;
   ASSERT_TRUE(WaitMessageBox(clock->Pid(), 5000, &box)) << "no About box";
-  EXPECT_EQ(Utf8(box.caption), "Horlin Project / Horlin Version 1.0");
-  EXPECT_EQ(Utf8(box.text), "Copyright (C) 2026 Horlin Project.\nAll rights reserved.");
+  EXPECT_EQ(wide::ToUtf8(box.caption), "Horlin Project / Horlin Version 1.0");
+  EXPECT_EQ(wide::ToUtf8(box.text), "Copyright (C) 2026 Horlin Project.\nAll rights reserved.");
   EXPECT_EQ(box.owner, Window());
   ASSERT_TRUE(CloseMessageBox(box.box));
   ExpectPlaced(1);
@@ -343,7 +335,7 @@ TEST_F(Commands, OtherIdsChangeNothing) {
   const LONG shown = probe.ShowWindowCount();
   for (WPARAM id : {4u, 6u, 8u, 10u, 11u, 100u, 0xFFFFu}) EXPECT_EQ(Command(id), 0) << "id " << id;
   MessageBoxInfo box;
-  EXPECT_FALSE(WaitMessageBox(clock->Pid(), 300, &box)) << "unexpected box: " << Utf8(box.text);
+  EXPECT_FALSE(WaitMessageBox(clock->Pid(), 300, &box)) << "unexpected box: " << wide::ToUtf8(box.text);
   EXPECT_EQ(probe.ShowWindowCount(), shown);
   ExpectPlaced(1);
   ExpectMenu(1, false);
@@ -408,8 +400,8 @@ TEST_F(Settings, SaveFailureShowsBoxAndKeepsOldByte) {
   const bool shown = WaitMessageBox(clock->Pid(), 5000, &box);
   CloseHandle(held);
   ASSERT_TRUE(shown) << "no save failure box";
-  EXPECT_EQ(Utf8(box.text), Utf8(wide::FromCp932(horlin::kMsgEnvSave)));
-  EXPECT_EQ(Utf8(box.caption), "Horlin Project / Horlin Version 1.0");
+  EXPECT_EQ(wide::ToUtf8(box.text), wide::ToUtf8(wide::FromCp932(horlin::kMsgEnvSave)));
+  EXPECT_EQ(wide::ToUtf8(box.caption), "Horlin Project / Horlin Version 1.0");
   EXPECT_EQ(box.owner, nullptr) << "the window is gone; the box must have no owner";
   ASSERT_TRUE(CloseMessageBox(box.box));
   ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
@@ -423,7 +415,7 @@ TEST_F(Settings, ReadOnlyFileShowsBoxAndKeepsOldByte) {
   PostMessageW(Window(), WM_CLOSE, 0, 0);
   MessageBoxInfo box;
   ASSERT_TRUE(WaitMessageBox(clock->Pid(), 5000, &box)) << "no save failure box";
-  EXPECT_EQ(Utf8(box.text), Utf8(wide::FromCp932(horlin::kMsgEnvSave)));
+  EXPECT_EQ(wide::ToUtf8(box.text), wide::ToUtf8(wide::FromCp932(horlin::kMsgEnvSave)));
   ASSERT_TRUE(CloseMessageBox(box.box));
   ASSERT_NO_FATAL_FAILURE(ExpectExit(0));
   ExpectSettings({0x02});
