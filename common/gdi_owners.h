@@ -46,4 +46,18 @@ class Owned {
   Handle handle_;
 };
 
+// An object selected into a device context for a scope; the one it replaced
+// is selected again at the end.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~Selected() { SelectObject(dc_, previous_); }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
 }  // namespace gdi

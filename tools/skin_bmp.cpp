@@ -4,14 +4,10 @@
 // Compressed rows (RLE, embedded JPEG or PNG) are refused by name.
 #include <stdexcept>
 
+#include "little_endian.h"
 #include "skin_picture.h"
 
 namespace {
-
-uint32_t U16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
 
 // One channel of a bit-field pixel, widened to 0..255.
 struct Field {
@@ -36,24 +32,24 @@ constexpr long long kMaxPixels = 1LL << 26;  // 64 M pixels, far beyond any face
 Picture DecodeBmp(const std::vector<uint8_t>& b, const std::string& name) {
   const auto bad = [&](const std::string& why) { return std::runtime_error("the face picture " + name + " " + why); };
   if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') throw bad("is not a BMP file");
-  const uint32_t offBits = U32(b, 10), headerSize = U32(b, 14);
+  const uint32_t offBits = le::U32(&b[10]), headerSize = le::U32(&b[14]);
   if (headerSize < 12 || 14 + static_cast<size_t>(headerSize) > b.size()) throw bad("has a cut-off header");
 
   long long w, h;
   uint32_t bits, compression = kRgb, colours = 0;
   size_t paletteAt = 14 + headerSize, entry = 4;
   if (headerSize == 12) {  // core header: 16-bit sizes, three-byte palette entries
-    w = U16(b, 18);
-    h = static_cast<int16_t>(U16(b, 20));
-    bits = U16(b, 24);
+    w = le::U16(&b[18]);
+    h = static_cast<int16_t>(le::U16(&b[20]));
+    bits = le::U16(&b[24]);
     entry = 3;
   } else {
     if (headerSize < 40) throw bad("has an unknown header of " + std::to_string(headerSize) + " bytes");
-    w = static_cast<int32_t>(U32(b, 18));
-    h = static_cast<int32_t>(U32(b, 22));
-    bits = U16(b, 28);
-    compression = U32(b, 30);
-    colours = U32(b, 46);
+    w = static_cast<int32_t>(le::U32(&b[18]));
+    h = static_cast<int32_t>(le::U32(&b[22]));
+    bits = le::U16(&b[28]);
+    compression = le::U32(&b[30]);
+    colours = le::U32(&b[46]);
   }
   if (compression == kRle8 || compression == kRle4 || compression == kJpeg || compression == kPng)
     throw bad("is compressed (" +
@@ -75,7 +71,7 @@ Picture DecodeBmp(const std::vector<uint8_t>& b, const std::string& name) {
     const size_t at = headerSize >= 52 ? 54 : paletteAt;
     const int n = headerSize >= 56 || compression == kAlphaBitFields ? 4 : 3;
     if (at + 4 * n > b.size()) throw bad("has cut-off bit fields");
-    for (int i = 0; i < n; ++i) masks[i] = U32(b, at + 4 * i);
+    for (int i = 0; i < n; ++i) masks[i] = le::U32(&b[at + 4 * i]);
     if (headerSize == 40) paletteAt += 4 * n;
   } else if (bits == 16) {
     masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
@@ -116,7 +112,7 @@ Picture DecodeBmp(const std::vector<uint8_t>& b, const std::string& name) {
         out[0] = row[3 * x], out[1] = row[3 * x + 1], out[2] = row[3 * x + 2];
         continue;
       }
-      const uint32_t px = bits == 16 ? U16(b, row - b.data() + 2 * x) : U32(b, row - b.data() + 4 * x);
+      const uint32_t px = bits == 16 ? le::U16(row + 2 * x) : le::U32(row + 4 * x);
       const unsigned a = masks[3] != 0 ? alpha.Of(px) : 255;  // laid over black
       out[0] = static_cast<uint8_t>((blue.Of(px) * a + 127) / 255);
       out[1] = static_cast<uint8_t>((green.Of(px) * a + 127) / 255);

@@ -14,6 +14,7 @@
 
 #include "skin_font.h"
 
+#include "gdi_owners.h"
 #include "wide_text.h"
 
 namespace {
@@ -129,9 +130,7 @@ class GdiFont : public Font {
         Close();
         throw std::runtime_error("no Japanese font family is installed; give one with --font FILE or --font-name NAME");
       }
-      char narrow[LF_FACESIZE * 3] = {};
-      WideCharToMultiByte(CP_UTF8, 0, family_.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
-      name_ = narrow;
+      name_ = wide::ToUtf8(family_);
     }
   }
   ~GdiFont() override { Close(); }
@@ -140,20 +139,10 @@ class GdiFont : public Font {
 
  protected:
   std::vector<Piece> Pieces(const std::u32string& text, const Style& st, const char* what) override {
-    HFONT font = Create(st.pixelSize);
-    if (font == nullptr) throw std::runtime_error("the font " + name_ + " cannot be scaled");
-    HGDIOBJ old = SelectObject(dc_, font);
-    std::vector<Piece> pieces;
-    try {
-      pieces = Glyphs(text, st, what);
-    } catch (...) {
-      SelectObject(dc_, old);
-      DeleteObject(font);
-      throw;
-    }
-    SelectObject(dc_, old);
-    DeleteObject(font);
-    return pieces;
+    const gdi::Owned<HFONT> font(Create(st.pixelSize, family_));
+    if (font.Get() == nullptr) throw std::runtime_error("the font " + name_ + " cannot be scaled");
+    const gdi::Selected selected(dc_, font.Get());
+    return Glyphs(text, st, what);
   }
 
  private:
@@ -196,34 +185,33 @@ class GdiFont : public Font {
     return pieces;
   }
 
-  HFONT Create(int pixelSize) const {
+  static HFONT Create(int pixelSize, const std::wstring& family) {
     // A negative height asks for the em, as FreeType's pixel size does.
     return CreateFontW(-pixelSize, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
-                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family_.c_str());
+                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family.c_str());
   }
 
   // True when GDI gives this family itself rather than a substitute: the
   // name table of the font it selects names the family, in some language.
   bool Installed(const std::wstring& family) {
-    const std::wstring keep = family_;
-    family_ = family;
-    HFONT font = Create(16);
-    family_ = keep;
-    if (font == nullptr) return false;
-    HGDIOBJ old = SelectObject(dc_, font);
-    constexpr DWORD kNameTag = 0x656D616E;  // 'name', its bytes in file order
-    const DWORD size = GetFontData(dc_, kNameTag, 0, nullptr, 0);
-    std::vector<uint8_t> table(size != GDI_ERROR ? size : 0);
-    if (!table.empty() && GetFontData(dc_, kNameTag, 0, table.data(), size) != size) table.clear();
-    SelectObject(dc_, old);
-    DeleteObject(font);
+    const gdi::Owned<HFONT> font(Create(16, family));
+    if (font.Get() == nullptr) return false;
+    std::vector<uint8_t> table;
+    {
+      const gdi::Selected selected(dc_, font.Get());
+      constexpr DWORD kNameTag = 0x656D616E;  // 'name', its bytes in file order
+      const DWORD size = GetFontData(dc_, kNameTag, 0, nullptr, 0);
+      table.resize(size != GDI_ERROR ? size : 0);
+      if (!table.empty() && GetFontData(dc_, kNameTag, 0, table.data(), size) != size) table.clear();
+    }
     for (const std::wstring& name : table.empty() ? std::vector<std::wstring>() : FamilyNames(table, 0))
       if (lstrcmpiW(name.c_str(), family.c_str()) == 0) return true;
     return false;
   }
 
+  // Refuses, in the words given, a family GDI would substitute.
   void Use(const std::wstring& family, const std::string& refused) {
-    if (!refused.empty() && !Installed(family)) {
+    if (!Installed(family)) {
       Close();
       throw std::runtime_error(refused);
     }

@@ -1,5 +1,6 @@
-// The --face-bmp picture: read by the library exactly as the clock reads its
-// skin, so a file that passes here is one the clock could read too.
+// What both systems share of reading pictures: the --face-bmp picture, read
+// by the library exactly as the clock reads its skin (so a file that passes
+// here is one the clock could read too), and decoded pixels laid over black.
 #include <algorithm>
 #include <stdexcept>
 
@@ -31,4 +32,16 @@ Picture ReadFaceBmp(const std::string& path) {
     face.bgr.insert(face.bgr.end(), row, row + 3 * kFaceWidth);
   }
   return face;
+}
+
+Picture OverBlack(int w, int h, const uint8_t* bgra) {
+  Picture p;
+  p.w = w;
+  p.h = h;
+  p.bgr.resize(static_cast<size_t>(w) * h * 3);
+  for (size_t i = 0, n = static_cast<size_t>(w) * h; i < n; ++i) {
+    const unsigned a = bgra[4 * i + 3];
+    for (int c = 0; c < 3; ++c) p.bgr[3 * i + c] = static_cast<uint8_t>((bgra[4 * i + c] * a + 127) / 255);
+  }
+  return p;
 }

@@ -13,6 +13,10 @@ struct Picture {
   std::vector<uint8_t> bgr;  // blue, green, red; top row first, no row padding
 };
 
+// Rows of blue, green, red and alpha bytes (top row first) laid over black,
+// as the decoders hand them over.
+Picture OverBlack(int w, int h, const uint8_t* bgra);
+
 // The picture in a file (a UTF-8 path). Transparent parts are laid over
 // black. Throws std::runtime_error with a plain message when the file is
 // missing or is no picture this system reads.

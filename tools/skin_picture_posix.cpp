@@ -21,15 +21,7 @@ Picture DecodePng(const std::vector<uint8_t>& file, const std::string& name) {
     if (static_cast<long long>(image.width) * image.height <= (1LL << 26)) {
       bgra.resize(PNG_IMAGE_SIZE(image));
       if (png_image_finish_read(&image, nullptr, bgra.data(), 0, nullptr)) {
-        Picture p;
-        p.w = static_cast<int>(image.width);
-        p.h = static_cast<int>(image.height);
-        p.bgr.resize(static_cast<size_t>(p.w) * p.h * 3);
-        for (size_t i = 0, n = static_cast<size_t>(p.w) * p.h; i < n; ++i) {
-          const unsigned a = bgra[4 * i + 3];  // laid over black
-          for (int c = 0; c < 3; ++c) p.bgr[3 * i + c] = static_cast<uint8_t>((bgra[4 * i + c] * a + 127) / 255);
-        }
-        return p;
+        return OverBlack(static_cast<int>(image.width), static_cast<int>(image.height), bgra.data());
       }
     } else {
       png_image_free(&image);

@@ -84,15 +84,7 @@ Picture ReadPicture(const std::string& path) {
   std::vector<BYTE> pixels(static_cast<size_t>(w) * h * 4);
   if (FAILED(bgra->CopyPixels(nullptr, w * 4, static_cast<UINT>(pixels.size()), pixels.data())))
     throw std::runtime_error("the face picture " + path + " cannot be decoded");
-  Picture p;
-  p.w = static_cast<int>(w);
-  p.h = static_cast<int>(h);
-  p.bgr.resize(static_cast<size_t>(w) * h * 3);
-  for (size_t i = 0, n = static_cast<size_t>(w) * h; i < n; ++i) {
-    const unsigned a = pixels[4 * i + 3];  // laid over black
-    for (int c = 0; c < 3; ++c) p.bgr[3 * i + c] = static_cast<uint8_t>((pixels[4 * i + c] * a + 127) / 255);
-  }
-  return p;
+  return OverBlack(static_cast<int>(w), static_cast<int>(h), pixels.data());
 }
 
 void WritePng(const std::string& path, int w, int h, const std::vector<unsigned char>& rgb) {

@@ -28,24 +28,18 @@ void Colour(int x, int y, uint8_t* r, uint8_t* g, uint8_t* b) {
   *b = static_cast<uint8_t>(inside ? ((x ^ y) & 7) << 5 : 0);
 }
 
-struct Le {
-  std::vector<uint8_t> b;
-  void U16(uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
-  void U32(uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}); }
-};
-
 // A 32-bit top-down BMP with the 124-byte V5 header and bit fields, alpha
 // included, as current paint programs write it.
 std::vector<uint8_t> V5Bmp() {
-  Le f;
+  Bytes f;
   const uint32_t pixels = 14 + 124, size = pixels + kW * kH * 4;
-  f.U16(0x4D42), f.U32(size), f.U32(0), f.U32(pixels);                         // file header
-  f.U32(124), f.U32(kW), f.U32(static_cast<uint32_t>(-kH));                    // size, width, height (top row first)
-  f.U16(1), f.U16(32), f.U32(3), f.U32(kW * kH * 4);                           // planes, bits, BI_BITFIELDS, image size
-  f.U32(2835), f.U32(2835), f.U32(0), f.U32(0);                                // resolution, colours
-  f.U32(0x00FF0000), f.U32(0x0000FF00), f.U32(0x000000FF), f.U32(0xFF000000);  // red, green, blue, alpha masks
-  f.U32(0x73524742);                                                           // 'sRGB'
-  for (int i = 0; i < 9 + 3 + 4; ++i) f.U32(0);  // endpoints, gammas, intent, profile, reserved
+  f.u16(0x4D42), f.u32(size), f.u32(0), f.u32(pixels);                         // file header
+  f.u32(124), f.u32(kW), f.u32(static_cast<uint32_t>(-kH));                    // size, width, height (top row first)
+  f.u16(1), f.u16(32), f.u32(3), f.u32(kW * kH * 4);                           // planes, bits, BI_BITFIELDS, image size
+  f.u32(2835), f.u32(2835), f.u32(0), f.u32(0);                                // resolution, colours
+  f.u32(0x00FF0000), f.u32(0x0000FF00), f.u32(0x000000FF), f.u32(0xFF000000);  // red, green, blue, alpha masks
+  f.u32(0x73524742);                                                           // 'sRGB'
+  for (int i = 0; i < 9 + 3 + 4; ++i) f.u32(0);  // endpoints, gammas, intent, profile, reserved
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
       uint8_t r, g, b;
@@ -68,10 +62,10 @@ std::vector<uint8_t> CoreBmp(const std::vector<uint8_t>& bgr) {
     index.push_back(static_cast<uint8_t>(k));
   }
   EXPECT_LE(palette.size(), 256u);
-  Le f;
+  Bytes f;
   const uint32_t stride = pixolan::PixelRows::Stride<uint32_t>(kW, 1), pixels = 14 + 12 + 256 * 3;
-  f.U16(0x4D42), f.U32(pixels + stride * kH), f.U32(0), f.U32(pixels);
-  f.U32(12), f.U16(kW), f.U16(kH), f.U16(1), f.U16(8);
+  f.u16(0x4D42), f.u32(pixels + stride * kH), f.u32(0), f.u32(pixels);
+  f.u32(12), f.u16(kW), f.u16(kH), f.u16(1), f.u16(8);
   for (size_t k = 0; k < 256; ++k)
     for (int c = 0; c < 3; ++c) f.b.push_back(k < palette.size() ? palette[k][c] : 0);
   for (int y = kH - 1; y >= 0; --y) {
