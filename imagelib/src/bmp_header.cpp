@@ -1,16 +1,10 @@
-// The header side of BMP reading: the bytes of the file and info headers,
-// the checks a header passes before anything is allocated for it, and the
-// image header that ColorType makes of it.
+// The header side of BMP reading: the checks a header passes before anything
+// is allocated for it, and the image header that ColorType makes of it.
 #include "bmp_loader.h"
-#include "little_endian.h"
 
 using namespace pixolan;
 
 namespace pixolan {
-
-FileHeader ParseFileHeader(const unsigned char* p) { return FileHeader{le::U16(p), le::U32(p + 10)}; }
-
-BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p) { return le::InfoHeader(p); }
 
 int AdoptSourceHeader(ZEMADisplayFCDIB& img, const BITMAPINFOHEADER& source, int colorType) {
   BITMAPINFOHEADER& h = img.BitmapInfo.bmiHeader;

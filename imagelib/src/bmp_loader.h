@@ -73,15 +73,6 @@ class LoadBMP {
 
 namespace pixolan {
 
-// The two fields of the 14-byte file header that reading looks at.
-struct FileHeader {
-  std::uint16_t type;     // bfType: "BM" is 0x4D42
-  std::uint32_t offBits;  // bfOffBits: where the rows start
-};
-FileHeader ParseFileHeader(const unsigned char* p);
-// The 40 bytes of an info header as stored in a file (little-endian).
-BITMAPINFOHEADER ParseInfoHeader(const unsigned char* p);
-
 // Steps shared by both reading constructors before the pixel memory is made:
 // the source header becomes the image's header with the depth that ColorType
 // picks, the header is checked so that nothing absurd is allocated for it, and

@@ -2,6 +2,7 @@
 // header, palette and rows in memory. The reading itself is LoadBMP's.
 #include "bmp_loader.h"
 #include "file_handle.h"
+#include "little_endian.h"
 
 using namespace pixolan;
 
@@ -15,10 +16,10 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE 
     if (!file.IsOpen()) return ErrorCode = ERR_FILE_OPEN;
     unsigned char fileBytes[14], infoBytes[40];
     if (!file.ReadAll(fileBytes, sizeof fileBytes)) return ErrorCode = ERR_FILE_READ;
-    const FileHeader fileHeader = ParseFileHeader(fileBytes);
-    if (fileHeader.type != 0x4D42) return ErrorCode = ERR_BMP_FORMAT;  // "BM"
+    if (le::U16(fileBytes) != 0x4D42) return ErrorCode = ERR_BMP_FORMAT;  // bfType: "BM"
+    const std::uint32_t offBits = le::U32(fileBytes + 10);                // bfOffBits: where the rows start
     if (!file.ReadAll(infoBytes, sizeof infoBytes)) return ErrorCode = ERR_FILE_READ;
-    const BITMAPINFOHEADER source = ParseInfoHeader(infoBytes);
+    const BITMAPINFOHEADER source = le::InfoHeader(infoBytes);
     if (AdoptSourceHeader(*this, source, ColorType) != ERR_NONE || CreateDIB() != ERR_NONE) return ErrorCode;
 
     // The palette always has 2^n entries and starts right behind the info
@@ -38,9 +39,8 @@ ZEMADisplayFCDIB::ZEMADisplayFCDIB(unsigned long Version, HWND hWnd_, HINSTANCE 
     // move, which fails only where a row is read (not for a refused header,
     // nor for a file of no rows).
     LoadBMP loader(source, file.Get());
-    loader.RowsReachable = fileHeader.offBits <= 0x7FFFFFFFu &&
-                           SetFilePointer(file.Get(), static_cast<LONG>(fileHeader.offBits), nullptr, FILE_BEGIN) !=
-                               INVALID_SET_FILE_POINTER;
+    loader.RowsReachable = offBits <= 0x7FFFFFFFu && SetFilePointer(file.Get(), static_cast<LONG>(offBits), nullptr,
+                                                                    FILE_BEGIN) != INVALID_SET_FILE_POINTER;
     return ErrorCode = loader.Load(palette, Bits, BitmapInfo.bmiHeader.biBitCount / 8);
   });
 }

@@ -69,16 +69,6 @@ void Convert8(const unsigned char* s, unsigned char* d, std::size_t w, const std
   PutLast<Bpp>(d, pal[s[w - 1]]);
 }
 
-// Blue, green, red copied; alpha 0.
-void Convert24To32(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  ActiveKernels().widen(s, d, static_cast<long>(w), 0);
-}
-
-// The fourth source byte is dropped.
-void Convert32To24(const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
-  ActiveKernels().narrow(s, d, static_cast<long>(w));
-}
-
 // Where the i-th stored row goes in the image's rows: a bottom-up source
 // (h >= 0) stores the bottom row first, a top-down one the top row first.
 unsigned char* DestinationRow(const PixelRows& image, std::int64_t i, const BITMAPINFOHEADER& h) {
@@ -193,10 +183,17 @@ namespace pixolan {
 int LoadRows(LoadBMP& src, unsigned char* Palette, unsigned char* Destination, bool wide) {
   const unsigned bits = src.SourceHeader.biBitCount;
   const std::uint32_t* const noPalette = nullptr;
-  if (bits == 24)
-    return wide ? ConvertRows(src, noPalette, Destination, 4, Convert24To32) : LoadStraight(src, Destination);
-  if (bits == 32)
-    return wide ? LoadStraight(src, Destination) : ConvertRows(src, noPalette, Destination, 3, Convert32To24);
+  const Kernels& k = ActiveKernels();
+  // 24 into 32 bits: blue, green, red copied, alpha 0.
+  const auto widen = [&k](const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
+    k.widen(s, d, static_cast<long>(w), 0);
+  };
+  // 32 into 24 bits: the fourth source byte is dropped.
+  const auto narrow = [&k](const unsigned char* s, unsigned char* d, std::size_t w, const std::uint32_t*) {
+    k.narrow(s, d, static_cast<long>(w));
+  };
+  if (bits == 24) return wide ? ConvertRows(src, noPalette, Destination, 4, widen) : LoadStraight(src, Destination);
+  if (bits == 32) return wide ? LoadStraight(src, Destination) : ConvertRows(src, noPalette, Destination, 3, narrow);
 
   if (Palette == nullptr) return ERR_UNSUPPORTED_COMMAND;
   std::uint32_t table[256];

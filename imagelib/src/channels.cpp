@@ -5,8 +5,6 @@
 #include "clip.h"
 #include "kernels.h"
 
-#include <cstring>
-
 using namespace pixolan;
 
 namespace {

@@ -36,7 +36,7 @@ inline ViewRect ViewInside(const ZEMADisplayFCDIB& img) {
 inline bool ClippedRegion(const ZEMADisplayFCDIB& img, int wholeImage, Region& r) {
   if (img.Bits == nullptr) return false;  // only a failed image whose code a client cleared
   if (wholeImage) {
-    r = SelectRegion(img, 1);
+    r = Region{Row(img, 0), 0, 0, Width(img), Height(img)};
     return true;
   }
   const ViewRect v = ViewInside(img);

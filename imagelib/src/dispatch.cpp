@@ -74,19 +74,20 @@ Kernels Assembled(KernelWidth w) {
 #endif
 }
 
-}  // namespace
-
+// The widest width that this processor and its operating system run,
+// narrowed by the environment variable PIXOLAN_SIMD.
 KernelWidth ActiveWidth() {
 #if defined(PIXOLAN_VECTOR_KERNELS)
-  static const KernelWidth width = NarrowedWidth(DetectedWidth(), std::getenv("PIXOLAN_SIMD"));
-  return width;
+  return NarrowedWidth(DetectedWidth(), std::getenv("PIXOLAN_SIMD"));
 #else
   return KernelWidth::kPlain;
 #endif
 }
 
+}  // namespace
+
 const Kernels& ActiveKernels() {
-  static const Kernels kernels = Assembled(ActiveWidth());
+  static const Kernels kernels = Assembled(ActiveWidth());  // decided once
   return kernels;
 }
 

@@ -1,5 +1,5 @@
-// Shared internals of the library: pixel geometry, the error boundary and the
-// message-box seam. Never installed; clients see only pixolan.h.
+// Shared internals of the library: pixel geometry and the error boundary.
+// Never installed; clients see only pixolan.h.
 #pragma once
 
 #include "guarded.h"
@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <new>
 
 namespace pixolan {
 
@@ -46,11 +45,6 @@ struct Region {
   long cols;
   long rows;
 };
-inline Region SelectRegion(const ZEMADisplayFCDIB& img, int wholeImage) {
-  if (wholeImage) return Region{Row(img, 0), 0, 0, Width(img), Height(img)};
-  return Region{PixelAddress(img, img.ViewOrigin.x, img.ViewOrigin.y), img.ViewOrigin.x, img.ViewOrigin.y,
-                img.ViewSize.cx, img.ViewSize.cy};
-}
 
 // Runs `body`, turning an exception into the object's error code: out of
 // memory becomes ERR_MEMORY, anything else ERR_UNEXPECTED. Returns the code.

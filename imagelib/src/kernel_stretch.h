@@ -12,6 +12,10 @@
 namespace pixolan {
 namespace {
 
+// How far ahead of the vertical pass its rows are asked for: memory is
+// slower to answer than the hardware guesses on its own.
+constexpr std::size_t kAhead = 2048;
+
 // The vertical pass, row pair by row pair along the whole row of sums (which
 // stays in the nearest cache), so that each pass keeps its weights in a
 // register. Rows go in pairs through one multiply-add of byte pairs: the
@@ -20,10 +24,6 @@ namespace {
 // the total is the sum less 32768 * 256 / 256 = 32768, the form the
 // horizontal pass takes. A band of one row has the whole entry 256:
 // (p - 128) * 256.
-// How far ahead of the vertical pass its rows are asked for: memory is
-// slower to answer than the hardware guesses on its own.
-constexpr std::size_t kAhead = 2048;
-
 template <class W>
 struct BandPass {
   using R = typename W::R;

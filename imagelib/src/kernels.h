@@ -105,11 +105,9 @@ struct Kernels {
 // The register widths, narrowest first.
 enum class KernelWidth { kPlain, kSse2, kSsse3, kAvx2, kAvx512 };
 
-// The widest width that this processor and its operating system run, narrowed
-// by the environment variable PIXOLAN_SIMD: "baseline" (SSE2), "ssse3" or
-// "avx2". Decided once.
-KernelWidth ActiveWidth();
-// The kernels of ActiveWidth().
+// The kernels of the widest width that this processor and its operating
+// system run, narrowed by the environment variable PIXOLAN_SIMD: "baseline"
+// (SSE2), "ssse3" or "avx2". Decided once.
 const Kernels& ActiveKernels();
 
 // `detected` narrowed by a PIXOLAN_SIMD value (null: not set): never wider,

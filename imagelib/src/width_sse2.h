@@ -1,8 +1,8 @@
 // The 16-byte register width of every x86 processor (SSE2), the operations
 // the kernels ask of a width (kernels.h explains the layout), and those that
 // SSE2 lacks made of what it has. Included by kernels_sse2.cpp and, as the
-// base of the SSSE3 width, kernels_ssse3.cpp, inside their instruction-set
-// regions; everything here has internal linkage, so no function built for one
+// base of the SSSE3 width, by kernels_ssse3.cpp inside its instruction-set
+// region; everything here has internal linkage, so no function built for one
 // instruction set can stand in for another's at link time.
 #pragma once
 
@@ -26,10 +26,10 @@ struct Sse2 {
   static constexpr bool kShuffles = false;  // no byte shuffles: no packed-lane arithmetic
   static constexpr int kWindowWords = 0;    // no word permute across registers
 
-  // A value the compiler must keep as it is, not make again where it is used.
   // Written out so that its constants are made for this instruction set.
   Sse2() {}  // NOLINT(modernize-use-equals-default)
 
+  // A value the compiler must keep as it is, not make again where it is used.
   static R Kept(R v) {
     __asm__("" : "+x"(v));
     return v;
