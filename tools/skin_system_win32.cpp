@@ -11,8 +11,8 @@ std::vector<std::string> CommandLine(int argc, char** argv) {
   int count = 0;
   LPWSTR* wideArgs = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wideArgs == nullptr) return std::vector<std::string>(argv, argv + argc);
-  std::vector<std::string> args;
-  for (int i = 0; i < count; ++i) args.push_back(wide::ToUtf8(wideArgs[i]));
+  std::vector<std::string> args(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) args[static_cast<std::size_t>(i)] = wide::ToUtf8(wideArgs[i]);
   LocalFree(wideArgs);
   return args;
 }
