@@ -53,9 +53,11 @@ struct Put32Blocks {
   static constexpr bool kReadsDestination = true;
   static constexpr bool kPackedDestination = W::kShuffles;
   Over32<W, AtZero> over;
-  bool Skip(R s) const { return over.w.AllAlphaFull(s); }
+  // At T = 0 one test first finds the blocks with an alpha strictly between
+  // 0 and 255, for which neither shortcut applies.
+  bool Skip(R s) const { return (!AtZero || over.w.MayAllBeAtEnds(s)) && over.w.AllAlphaFull(s); }
   R Apply(R s, R d) const {
-    if (AtZero && over.w.AllAlphaZero(s)) return s;
+    if (AtZero && over.w.MayAllBeAtEnds(s) && over.w.AllAlphaZero(s)) return s;
     return over.template Blend<false>(s, d);
   }
   R ApplyPacked(R s, R d) const {

@@ -104,28 +104,31 @@ inline typename W::R SumLanes(const W& width, typename W::R start, const std::ui
   return W::template Srl32<16>(acc);
 }
 
-// The same where the register's columns lie within one window of one or two
-// registers from column `window`: one word permute per tap pair gathers what
-// the lanes would load. `pairs0` holds in every lane the words of channel c of
-// a pixel's first two columns (c and SB + c), `next` what the next tap pair
-// adds to them.
+// The same, channel by channel, where the register's columns lie within one
+// window of one or two registers from column `window`: lane c makes channel c
+// of the register's four pixels, one in each 32-bit lane, so that every lane
+// takes the same weights and, plus c, the same words of the window (from
+// `starts`, what the first tap pair gathers; `next` is what the next one adds
+// to them). One word permute per tap pair gathers what the lanes would load.
 template <class W, int SB, int P, int Registers>
-inline typename W::R SumWindow(const W& width, typename W::R start, typename W::R pairs0, typename W::R next,
-                               const std::uint16_t* sums, std::uint32_t window, const Byte* shift,
-                               const std::uint32_t*& w, std::size_t pairs) {
+inline typename W::R SumWindow(const W& width, typename W::R start, typename W::R next, const std::uint16_t* sums,
+                               std::uint32_t window, const std::uint16_t* starts, const std::uint32_t*& w,
+                               std::size_t pairs) {
+  static_assert(W::kLanes == 4, "a register's four pixels share one lane of weights");
   const std::uint16_t* from = sums + std::size_t{window} * SB;
   const typename W::R lo = W::Load(from), hi = Registers == 2 ? W::Load(from + W::kBytes / 2) : lo;
-  typename W::R index = W::Add16(width.LaneShifts(shift), pairs0);
+  typename W::R index = W::Add16(W::Lanes(reinterpret_cast<const Byte*>(starts)), width.laneNumbers);
   typename W::R acc = start;
   for (std::size_t j = 0; j < (P != 0 ? P : pairs); ++j, w += W::kLanes, index = W::Add16(index, next)) {
     const typename W::R x = Registers == 2 ? W::Gather16(lo, index, hi) : W::Permute16(lo, index);
-    acc = W::Add32(acc, W::Madd16(x, width.SpreadWeights(w)));
+    acc = W::Add32(acc, W::Madd16(x, W::Lanes(reinterpret_cast<const Byte*>(w))));
   }
   return W::template Srl32<16>(acc);
 }
 
 // The horizontal pass: 4 registers of pixels per step, packed to bytes (the
-// fourth channel of a 3-channel source is dropped or set to 255).
+// fourth channel of a 3-channel source is dropped or set to 255). Registers
+// of a window hold channels, the others pixels.
 template <class W, int SB, int DB, int P, int Registers>
 void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdiff_t next, int copies) {
   using R = typename W::R;
@@ -134,36 +137,33 @@ void SumRunsOf(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdiff
   const R start = W::Kept(W::Fill32((256u << 15) + 32768)), opaque = W::Kept(W::Fill32(0xFF000000u));
   const std::uint32_t* w = r.w;
   const std::uint32_t* window = r.window;
-  const Byte* shift = r.shift;
-  alignas(16) std::uint16_t channelPairs[8];
-  for (int c = 0; c < 4; ++c) {
-    channelPairs[2 * c] = static_cast<std::uint16_t>(c);
-    channelPairs[2 * c + 1] = static_cast<std::uint16_t>(SB + c);
-  }
-  const R pairs0 = W::Kept(W::Lanes(reinterpret_cast<const Byte*>(channelPairs))),
-          pairStep = W::Kept(W::Fill16(2 * SB));
+  const std::uint16_t* starts = r.starts;
+  const R pairStep = W::Kept(W::Fill16(2 * SB));
   for (long d = 0; d < r.count; d += kStep, out += DB * kStep) {
     R g0, g1, g2, g3;
     if constexpr (Registers > 0) {
-      g0 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[0], shift, w, r.pairs);
-      g1 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[1], shift + W::kLanes, w,
-                                          r.pairs);
-      g2 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[2], shift + 2 * W::kLanes, w,
-                                          r.pairs);
-      g3 = SumWindow<W, SB, P, Registers>(width, start, pairs0, pairStep, sums, window[3], shift + 3 * W::kLanes, w,
-                                          r.pairs);
+      g0 = SumWindow<W, SB, P, Registers>(width, start, pairStep, sums, window[0], starts, w, r.pairs);
+      g1 = SumWindow<W, SB, P, Registers>(width, start, pairStep, sums, window[1], starts + 8, w, r.pairs);
+      g2 = SumWindow<W, SB, P, Registers>(width, start, pairStep, sums, window[2], starts + 16, w, r.pairs);
+      g3 = SumWindow<W, SB, P, Registers>(width, start, pairStep, sums, window[3], starts + 24, w, r.pairs);
       window += 4;
-      shift += kStep;
+      starts += 2 * kStep;
     } else {
       g0 = SumLanes<W, SB, P>(width, start, sums, r.first + d, w, r.pairs);
       g1 = SumLanes<W, SB, P>(width, start, sums, r.first + d + W::kLanes, w, r.pairs);
       g2 = SumLanes<W, SB, P>(width, start, sums, r.first + d + 2 * W::kLanes, w, r.pairs);
       g3 = SumLanes<W, SB, P>(width, start, sums, r.first + d + 3 * W::kLanes, w, r.pairs);
     }
-    // Lane k of the packed register holds pixels k, L + k, 2L + k, 3L + k.
-    R px = width.LaneMajor(W::PackUs16(W::PackS32(g0, g1), W::PackS32(g2, g3)));
+    R px = W::PackUs16(W::PackS32(g0, g1), W::PackS32(g2, g3));
+    if constexpr (Registers > 0) {
+      // Lane c holds channel c of the step's pixels in order.
+      px = width.template PixelsFromPlanes<DB>(px);
+    } else {
+      // Lane k holds pixels k, L + k, 2L + k, 3L + k.
+      px = width.LaneMajor(px);
+      if constexpr (DB == 3) px = width.Pack24(px);
+    }
     if constexpr (SB == 3 && DB == 4) px = W::Or(px, opaque);
-    if constexpr (DB == 3) px = width.Pack24(px);
     const long left = r.count - d;
     Byte* to = out;
     for (int k = 0; k < copies; ++k, to += next) {

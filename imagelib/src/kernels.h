@@ -65,10 +65,11 @@ struct Runs {
   std::size_t pairs;           // tap pairs per pixel
   long count;                  // destination pixels
   // Where the kernel can gather words from a window of one or two registers
-  // (windowRegisters, else 0): per register the window's first column, and
-  // per pixel the word in that window where its columns begin.
+  // (windowRegisters, else 0; a width of four lanes): per register the
+  // window's first column, and for each of its four pixels the words in that
+  // window where its first two columns begin (eight words).
   const std::uint32_t* window;
-  const Byte* shift;
+  const std::uint16_t* starts;
   int windowRegisters;
 };
 

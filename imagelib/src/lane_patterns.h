@@ -12,6 +12,10 @@ constexpr Byte kZ = 0x80;
 // Four 24-bit pixels in bytes 0..11 to 32-bit lanes, and back.
 alignas(16) constexpr Byte kSpread24[16] = {0, 1, 2, kZ, 3, 4, 5, kZ, 6, 7, 8, kZ, 9, 10, 11, kZ};
 alignas(16) constexpr Byte kPack24[16] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, kZ, kZ, kZ, kZ};
+// Four pixels stored channel by channel (bytes 4c..4c+3: channel c of
+// pixels 0..3) as pixels in order, of four channels or of the first three.
+alignas(16) constexpr Byte kInterleave32[16] = {0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15};
+alignas(16) constexpr Byte kInterleave24[16] = {0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ};
 // Four packed 24-bit pixels in reverse order.
 alignas(16) constexpr Byte kReverse24[16] = {9, 10, 11, 6, 7, 8, 3, 4, 5, 0, 1, 2, kZ, kZ, kZ, kZ};
 

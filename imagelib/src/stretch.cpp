@@ -97,7 +97,7 @@ void LayRuns(const Entry* X, long dW, long sW, int lanes, std::size_t pairs, std
 }
 
 int LayWindows(const std::uint32_t* first, const std::uint32_t* w, long dW, int lanes, std::size_t pairs, int sb,
-               int windowWords, std::uint32_t* window, Byte* shift) {
+               int windowWords, std::uint32_t* window, std::uint16_t* starts) {
   const std::size_t l = static_cast<std::size_t>(lanes), registers = RunPixels(dW, lanes) / l;
   std::size_t widest = 0;
   for (std::size_t r = 0; r < registers; ++r) {
@@ -113,7 +113,8 @@ int LayWindows(const std::uint32_t* first, const std::uint32_t* w, long dW, int 
           widest = std::max(widest, (lead + 2 * j + h + 1) * static_cast<std::size_t>(sb));
         }
       if (widest > static_cast<std::size_t>(windowWords)) return 0;
-      shift[pixel0 + k] = static_cast<Byte>(lead * static_cast<std::size_t>(sb));
+      starts[2 * (pixel0 + k)] = static_cast<std::uint16_t>(lead * static_cast<std::size_t>(sb));
+      starts[2 * (pixel0 + k) + 1] = static_cast<std::uint16_t>((lead + 1) * static_cast<std::size_t>(sb));
     }
   }
   return widest <= static_cast<std::size_t>(windowWords) / 2 ? 1 : 2;
@@ -144,7 +145,7 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   const std::size_t sH = static_cast<std::size_t>(from.h), dH = static_cast<std::size_t>(to.h);
   // Working space behind the tables, each piece on a 64-byte boundary (the
   // kernels load whole registers from it): the runs' first columns and
-  // weights, where the kernel gathers the windows and their shifts, then one
+  // weights, where the kernel gathers the windows and the words it starts from, then one
   // row of band sums with zero columns behind it, as far as the longest runs
   // or a window read.
   const std::size_t pairs = RunPairs(to.w, from.w);
@@ -152,7 +153,7 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   constexpr std::size_t kLine = 32;  // entries
   const auto lines = [](std::size_t entries) { return (entries + kLine - 1) / kLine * kLine; };
   const std::size_t firstEntries = lines(2 * pixels), weightEntries = lines(2 * pixels * pairs);
-  const std::size_t windowEntries = k.windowWords > 0 ? lines(2 * registers) + lines(pixels / 2 + 1) : 0;
+  const std::size_t windowEntries = k.windowWords > 0 ? lines(2 * registers) + lines(2 * pixels) : 0;
   const long step = 4L * k.lanes;
   const std::size_t stretchColumns = std::max<std::size_t>(kStretchBytes / static_cast<std::size_t>(sb), 2 * pairs);
   const std::size_t stretches = (sW + stretchColumns - 1) / stretchColumns;
@@ -170,12 +171,12 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   std::uint32_t* first = reinterpret_cast<std::uint32_t*>(at);
   std::uint32_t* weights = reinterpret_cast<std::uint32_t*>(at += firstEntries);
   std::uint32_t* window = reinterpret_cast<std::uint32_t*>(at += weightEntries);
-  Byte* shift = reinterpret_cast<Byte*>(window + registers);
+  Entry* starts = at + lines(2 * registers);
   std::uint32_t* stretchMade = reinterpret_cast<std::uint32_t*>(at += windowEntries);
   Entry* sums = at + stretchEntries;
   LayRuns(block.get(), to.w, from.w, k.lanes, pairs, first, weights);
   const int windowRegisters =
-      k.windowWords > 0 ? LayWindows(first, weights, to.w, k.lanes, pairs, sb, k.windowWords, window, shift) : 0;
+      k.windowWords > 0 ? LayWindows(first, weights, to.w, k.lanes, pairs, sb, k.windowWords, window, starts) : 0;
   std::memset(sums + sW * sb, 0, (sumEntries - sW * sb) * sizeof(Entry));
   const auto sumRuns = k.sumRuns[sb == 4][db == 4];
 
@@ -238,7 +239,7 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
                       pairs,
                       end - made,
                       window + made / k.lanes,
-                      shift + made,
+                      starts + 2 * static_cast<std::size_t>(made),
                       windowRegisters};
       sumRuns(sums, some, out + static_cast<std::size_t>(made) * static_cast<std::size_t>(db), -dstStride, copies);
       made = end;

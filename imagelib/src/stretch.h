@@ -75,11 +75,12 @@ void LayRuns(const std::uint16_t* X, long dW, long sW, int lanes, std::size_t pa
              std::uint32_t* w);
 // For a kernel that gathers from a window of windowWords words (two
 // registers): each register's first column into `window` (RunPixels / lanes
-// words), and each pixel's first word in it into `shift` (RunPixels bytes).
-// Returns how many registers of window every register needs, 1 or 2, or 0
-// when some register's columns do not fit one window.
+// words), and for each pixel the words in it where its first two columns
+// begin into `starts` (2 * RunPixels words). Returns how many registers of
+// window every register needs, 1 or 2, or 0 when some register's columns do
+// not fit one window.
 int LayWindows(const std::uint32_t* first, const std::uint32_t* w, long dW, int lanes, std::size_t pairs, int sb,
-               int windowWords, std::uint32_t* window, unsigned char* shift);
+               int windowWords, std::uint32_t* window, std::uint16_t* starts);
 
 // Scales rectangle `from` of `src` into rectangle `to` of `dst`, every
 // destination pixel the rounded, area-weighted mean of the source pixels it

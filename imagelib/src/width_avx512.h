@@ -10,7 +10,6 @@
 #include <immintrin.h>
 
 #include <cstdint>
-#include <cstring>
 
 namespace pixolan {
 namespace {
@@ -30,6 +29,7 @@ struct Avx512Lanes {
     return v;
   }
   R alphaMask = Kept(Fill32(0xFF000000u)), c128 = Kept(Fill16(128));
+  R alphaOne = Kept(Fill32(0x01000000u)), alphaTwo = Kept(Fill32(0x02000000u));
   R group = Kept(Dwords(0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 9, 10, 11, 0));
   R groupReversed = Kept(Dwords(9, 10, 11, 0, 6, 7, 8, 0, 3, 4, 5, 0, 0, 1, 2, 0));
   R ungroup = Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0));
@@ -37,13 +37,13 @@ struct Avx512Lanes {
   R memoryOrder = Kept(_mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7));
   R laneMajor = Kept(Dwords(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
   R laneWeights = Kept(Dwords(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3));
+  R laneNumbers = Kept(Dwords(0, 0, 0, 0, 0x10001, 0x10001, 0x10001, 0x10001, 0x20002, 0x20002, 0x20002, 0x20002,
+                              0x30003, 0x30003, 0x30003, 0x30003));  // every word: its lane's number
   R groupLast = Kept(Dwords(4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0, 13, 14, 15, 0));
   R groupReversedLast = Kept(Dwords(13, 14, 15, 0, 10, 11, 12, 0, 7, 8, 9, 0, 4, 5, 6, 0));
   R join[3] = {Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20)),
                Kept(Dwords(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25)),
                Kept(Dwords(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30))};
-  R laneShifts = Kept(_mm512_set_epi64(0x8003800380038003, 0x8003800380038003, 0x8002800280028002, 0x8002800280028002,
-                                       0x8001800180018001, 0x8001800180018001, 0x8000800080008000, 0x8000800080008000));
 
   // ---- memory ----
   static R Load(const void* p) { return _mm512_loadu_si512(p); }
@@ -132,12 +132,6 @@ struct Avx512Lanes {
     return _mm512_permutexvar_epi32(laneWeights,
                                     _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
   }
-  // Lane k: the byte p[k] in all eight of its 16-bit lanes.
-  R LaneShifts(const Byte* p) const {
-    std::uint32_t four;
-    std::memcpy(&four, p, 4);
-    return Shuffle8(Fill32(four), laneShifts);
-  }
   R LaneMajor(R a) const { return _mm512_permutexvar_epi32(laneMajor, a); }
   // Word i of the result: word index[i] of lo:hi (64 words).
   static R Gather16(R lo, R index, R hi) { return _mm512_permutex2var_epi16(lo, index, hi); }
@@ -174,6 +168,9 @@ struct Avx512Lanes {
     Store(p + 128, _mm512_permutex2var_epi32(v[2], join[2], v[3]));
   }
   bool AllAlphaFull(R v) const { return _mm512_cmplt_epu32_mask(v, alphaMask) == 0; }
+  // False where some alpha lies strictly between 0 and 255: adding 1 to the
+  // alpha byte takes 255 to 0 and 0 to 1, and everything else to 2 or more.
+  bool MayAllBeAtEnds(R v) const { return _mm512_cmpge_epu32_mask(Add32(v, alphaOne), alphaTwo) == 0; }
   bool AllAlphaZero(R v) const { return _mm512_test_epi32_mask(v, alphaMask) == 0; }
 };
 

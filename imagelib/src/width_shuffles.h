@@ -28,6 +28,7 @@ struct WithShuffles : Base {
   R alphaPairs[2][2] = {{Keep(kAlphaPairs[0][0].b), Keep(kAlphaPairs[0][1].b)},
                         {Keep(kAlphaPairs[1][0].b), Keep(kAlphaPairs[1][1].b)}};
   R flipSecond = Keep(kFlipSecond);
+  R interleave32 = Keep(kInterleave32), interleave24 = Keep(kInterleave24);
 
   R Spread24(R v) const { return Base::Shuffle8(this->Group24(v), spread); }
   R Pack24(R v) const { return this->Ungroup24(Base::Shuffle8(v, pack)); }
@@ -35,6 +36,14 @@ struct WithShuffles : Base {
   R PackLanes(R v) const { return Base::Shuffle8(v, pack); }
   R ReverseLanes(R v) const { return Base::Shuffle8(v, reverse); }
   R ReverseRgb(R v) const { return this->Ungroup24(Base::Shuffle8(this->GroupReversed24(v), reverse)); }
+  // A register of planes (lane c: channel c of pixels 0 .. 4 * kLanes - 1)
+  // as those pixels in memory order, of DB bytes each.
+  template <int DB>
+  R PixelsFromPlanes(R v) const {
+    v = this->LaneMajor(v);
+    if constexpr (DB == 4) return Base::Shuffle8(v, interleave32);
+    return this->Ungroup24(Base::Shuffle8(v, interleave24));
+  }
   // The weight pairs for the channels of 32-bit pixels or of packed lanes
   // (kernel_blend.h): (Lh, Kh) and (Ll, Kl) from weight bytes, (sa, 255 - sa)
   // from the source pixels.

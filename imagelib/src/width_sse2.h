@@ -180,6 +180,9 @@ struct Sse2 {
     return (_mm_movemask_epi8(_mm_cmpeq_epi8(v, Fill32(0xFFFFFFFFu))) & 0x8888) == 0x8888;
   }
   static bool AllAlphaZero(R v) { return (_mm_movemask_epi8(_mm_cmpeq_epi8(v, Zero())) & 0x8888) == 0x8888; }
+  // False only where some alpha lies strictly between 0 and 255 (never
+  // here: the test would cost as much as the two it would spare).
+  static bool MayAllBeAtEnds(R) { return true; }
   // Per 32-bit pixel bytes [Ll, Lh, Kl, Kh] (weights L and K): for the
   // channel lanes of UnpackLo8/UnpackHi8 of two pixel registers, the 16-bit
   // pairs Lh | Kh << 8 (high) and Ll | Kl << 8 (low) of each channel's pixel;
