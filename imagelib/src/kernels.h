@@ -51,7 +51,9 @@ struct Transfer {
 // destination pixel from its run of columns of the sums: two columns (a tap
 // pair) at a time, each weighted by its entry, four channels in 32-bit lanes.
 // The runs are laid out (stretch.h) by register: register r makes pixels
-// r * lanes + k in its lanes k; four registers make a step of 4 * lanes.
+// r * lanes + k in its lanes k (where it gathers from a window, lane c makes
+// channel c of those pixels instead); four registers make a step of
+// 4 * lanes.
 struct Band {
   const Byte* first;       // the band's top row
   std::ptrdiff_t stride;   // from a row to the next one down: first - stride
