@@ -14,7 +14,7 @@ namespace {
 
 // How far ahead of the vertical pass its rows are asked for: memory is
 // slower to answer than the hardware guesses on its own.
-constexpr std::size_t kAhead = 2048;
+constexpr std::size_t kAhead = 1024;
 
 // The vertical pass, row pair by row pair along the whole row of sums (which
 // stays in the nearest cache), so that each pass keeps its weights in a
