@@ -188,6 +188,31 @@ void SumRunsWith(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdi
   SumRunsOf<W, SB, DB, P, 0>(sums, r, out, next, copies);
 }
 
+// Halving (kernels.h): each register of source pixels makes half as many,
+// its neighbours' channels paired by a byte shuffle and summed by one
+// multiply-add with 1, the two rows added; the halves of two registers are
+// packed into one. What is left of the row goes the plain way.
+template <class W, int DB>
+void Halve(const Byte* top, const Byte* below, Byte* out, long n) {
+  using R = typename W::R;
+  constexpr long kStep = W::kBytes / 4;  // destination pixels per step
+  const W w;
+  const R ones = W::Kept(W::Fill8(1)), two = W::Kept(W::Fill16(2));
+  const auto sums = [&](const Byte* a, const Byte* b) {
+    const R x = W::Add16(W::MaddUbs(w.PairPixels(W::Load(a)), ones), W::MaddUbs(w.PairPixels(W::Load(b)), ones));
+    return W::template Srl16<2>(W::Add16(x, two));
+  };
+  for (; n >= kStep; n -= kStep, top += 8 * kStep, below += 8 * kStep, out += DB * kStep) {
+    R px = w.HalvesInOrder(W::PackUs16(sums(top, below), sums(top + W::kBytes, below + W::kBytes)));
+    if constexpr (DB == 3)
+      W::StoreRgb(out, w.Pack24(px));
+    else
+      W::Store(out, px);
+  }
+  for (; n > 0; --n, top += 8, below += 8, out += DB)
+    for (int c = 0; c < DB; ++c) out[c] = static_cast<Byte>((top[c] + top[4 + c] + below[c] + below[4 + c] + 2) >> 2);
+}
+
 // P is the number of tap pairs where it is known at compile time (most often
 // 1), 0 where it is not.
 template <class W, int SB, int DB>

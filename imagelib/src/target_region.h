@@ -14,3 +14,8 @@
 #define PIXOLAN_TARGET_BEGIN(features) PIXOLAN_PRAGMA(GCC push_options) PIXOLAN_PRAGMA(GCC target(features))
 #define PIXOLAN_TARGET_END PIXOLAN_PRAGMA(GCC pop_options)
 #endif
+
+// For the constructors of the register widths: each kernel makes its width's
+// constants itself, keeping those it uses; a constructor that is called
+// instead would build every constant on the stack at every call.
+#define PIXOLAN_ALWAYS_INLINE __attribute__((always_inline))

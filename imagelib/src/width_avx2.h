@@ -4,6 +4,7 @@
 // instruction-set region (see width_sse2.h).
 #pragma once
 
+#include "target_region.h"
 #include "width_shuffles.h"
 
 #include <immintrin.h>
@@ -22,7 +23,7 @@ struct Avx2Lanes {
 
   // Made once per kernel call (see width_sse2.h).
   // Written out so that its constants are made for this instruction set.
-  Avx2Lanes() {}  // NOLINT(modernize-use-equals-default)
+  PIXOLAN_ALWAYS_INLINE Avx2Lanes() {}  // NOLINT(modernize-use-equals-default)
 
   static R Kept(R v) {
     __asm__("" : "+x"(v));
@@ -124,6 +125,7 @@ struct Avx2Lanes {
   }
   R LaneMajor(R a) const { return _mm256_permutevar8x32_epi32(a, laneMajor); }
   R InMemoryOrder(R a) const { return _mm256_permute4x64_epi64(a, 0xD8); }
+  R HalvesInOrder(R a) const { return _mm256_permute4x64_epi64(a, 0xD8); }
   // Lane k gets group k of four 24-bit pixels (bytes 12k..12k+11) in its
   // bytes 0..11, or group 1 - k; and back.
   R Group24(R v) const { return _mm256_permutevar8x32_epi32(v, group); }

@@ -5,6 +5,7 @@
 // inside its instruction-set region (see width_sse2.h).
 #pragma once
 
+#include "target_region.h"
 #include "width_shuffles.h"
 
 #include <immintrin.h>
@@ -22,7 +23,7 @@ struct Avx512Lanes {
 
   // Made once per kernel call (see width_sse2.h).
   // Written out so that its constants are made for this instruction set.
-  Avx512Lanes() {}  // NOLINT(modernize-use-equals-default)
+  PIXOLAN_ALWAYS_INLINE Avx512Lanes() {}  // NOLINT(modernize-use-equals-default)
 
   static R Kept(R v) {
     __asm__("" : "+v"(v));
@@ -35,6 +36,7 @@ struct Avx512Lanes {
   R ungroup = Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0));
   R reversed = Kept(Dwords(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0));
   R memoryOrder = Kept(_mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7));
+  R halvesOrder = Kept(_mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7));
   R laneMajor = Kept(Dwords(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
   R laneWeights = Kept(Dwords(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3));
   R laneNumbers = Kept(Dwords(0, 0, 0, 0, 0x10001, 0x10001, 0x10001, 0x10001, 0x20002, 0x20002, 0x20002, 0x20002,
@@ -138,6 +140,7 @@ struct Avx512Lanes {
   // Word i of the result: word index[i] of v (32 words).
   static R Permute16(R v, R index) { return _mm512_permutexvar_epi16(index, v); }
   R InMemoryOrder(R a) const { return _mm512_permutexvar_epi64(memoryOrder, a); }
+  R HalvesInOrder(R a) const { return _mm512_permutexvar_epi64(halvesOrder, a); }
   // Lane k gets group k (or 3 - k) of four 24-bit pixels in its bytes 0..11;
   // and back.
   R Group24(R v) const { return _mm512_permutexvar_epi32(group, v); }

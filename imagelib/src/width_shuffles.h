@@ -8,6 +8,7 @@
 #pragma once
 
 #include "lane_patterns.h"
+#include "target_region.h"
 
 namespace pixolan {
 namespace {
@@ -18,7 +19,7 @@ struct WithShuffles : Base {
   static constexpr bool kShuffles = true;
 
   // Written out so that its constants are made for this instruction set.
-  WithShuffles() {}  // NOLINT(modernize-use-equals-default)
+  PIXOLAN_ALWAYS_INLINE WithShuffles() {}  // NOLINT(modernize-use-equals-default)
 
   R spread = Keep(kSpread24), pack = Keep(kPack24), reverse = Keep(kReverse24);
   R highPairs[2][2] = {{Keep(kHighPairs[0][0].b), Keep(kHighPairs[0][1].b)},
@@ -29,6 +30,7 @@ struct WithShuffles : Base {
                         {Keep(kAlphaPairs[1][0].b), Keep(kAlphaPairs[1][1].b)}};
   R flipSecond = Keep(kFlipSecond);
   R interleave32 = Keep(kInterleave32), interleave24 = Keep(kInterleave24);
+  R pixelPairs = Keep(kPixelPairs);
 
   R Spread24(R v) const { return Base::Shuffle8(this->Group24(v), spread); }
   R Pack24(R v) const { return this->Ungroup24(Base::Shuffle8(v, pack)); }
@@ -36,6 +38,8 @@ struct WithShuffles : Base {
   R PackLanes(R v) const { return Base::Shuffle8(v, pack); }
   R ReverseLanes(R v) const { return Base::Shuffle8(v, reverse); }
   R ReverseRgb(R v) const { return this->Ungroup24(Base::Shuffle8(this->GroupReversed24(v), reverse)); }
+  // The channels of neighbouring pixels paired (lane_patterns.h).
+  R PairPixels(R v) const { return Base::Shuffle8(v, pixelPairs); }
   // A register of planes (lane c: channel c of pixels 0 .. 4 * kLanes - 1)
   // as those pixels in memory order, of DB bytes each.
   template <int DB>

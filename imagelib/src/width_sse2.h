@@ -7,6 +7,7 @@
 #pragma once
 
 #include "kernels.h"
+#include "target_region.h"
 
 #include <emmintrin.h>
 
@@ -27,7 +28,7 @@ struct Sse2 {
   static constexpr int kWindowWords = 0;    // no word permute across registers
 
   // Written out so that its constants are made for this instruction set.
-  Sse2() {}  // NOLINT(modernize-use-equals-default)
+  PIXOLAN_ALWAYS_INLINE Sse2() {}  // NOLINT(modernize-use-equals-default)
 
   // A value the compiler must keep as it is, not make again where it is used.
   static R Kept(R v) {
@@ -129,6 +130,8 @@ struct Sse2 {
   // Reorders 64-bit blocks so that UnpackLo8 and UnpackHi8 of two registers
   // give the first and the second half of their bytes in memory order.
   R InMemoryOrder(R a) const { return a; }
+  // The inverse: the first halves of the lanes, then their second halves.
+  R HalvesInOrder(R a) const { return a; }
   // Lane k: the weight word p[k] in all four of its 32-bit lanes.
   R SpreadWeights(const std::uint32_t* p) const { return Fill32(*p); }
   // From dword (lane k, slot q) to dword q * kLanes + k.

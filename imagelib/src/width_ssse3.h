@@ -3,6 +3,7 @@
 // kernels_ssse3.cpp only, inside its instruction-set region.
 #pragma once
 
+#include "target_region.h"
 #include "width_shuffles.h"
 #include "width_sse2.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 struct Ssse3Lanes : Sse2 {
   // Written out so that its constants are made for this instruction set.
-  Ssse3Lanes() {}  // NOLINT(modernize-use-equals-default)
+  PIXOLAN_ALWAYS_INLINE Ssse3Lanes() {}  // NOLINT(modernize-use-equals-default)
 
   static R Shuffle8(R v, R pattern) { return _mm_shuffle_epi8(v, pattern); }
   static R MaddUbs(R a, R b) { return _mm_maddubs_epi16(a, b); }

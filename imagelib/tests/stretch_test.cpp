@@ -178,17 +178,25 @@ TEST(StretchImage, SameSizeCopiesDoublingRepeatsHalvingAverages) {
     for (long y = 0; y < 10; ++y)
       for (long x = 0; x < 14; ++x) ASSERT_EQ(PixelAt(*twice, x, y), PixelAt(*src, x / 2, y / 2)) << x << "," << y;
 
-    ImagePtr big = MakeImage(8, 6, bpp);
+    // Half of a view, wide enough for whole vector steps and a rest, into
+    // either depth.
+    ImagePtr big = MakeImage(80, 8, bpp);
     FillRandom(*big, rng.Next());
-    ImagePtr half = MakeImage(4, 3, bpp);
-    ASSERT_EQ(half->StretchImage(big.get(), 0), ERR_NONE);
-    for (long y = 0; y < 3; ++y)
-      for (long x = 0; x < 4; ++x)
-        for (int k = 0; k < n; ++k) {  // alpha is averaged too
-          const unsigned a = PixelAt(*big, 2 * x, 2 * y)[k], b = PixelAt(*big, 2 * x + 1, 2 * y)[k];
-          const unsigned c = PixelAt(*big, 2 * x, 2 * y + 1)[k], d = PixelAt(*big, 2 * x + 1, 2 * y + 1)[k];
-          ASSERT_EQ(PixelAt(*half, x, y)[k], ((a + b + c + d) * 16384 + 32768) >> 16);
-        }
+    big->SetViewOrigin(POINT{3, 1});
+    big->SetViewSize(SIZE{74, 6});
+    for (int dbpp : {24, 32}) {
+      ImagePtr half = MakeImage(37, 3, dbpp);
+      ASSERT_EQ(half->StretchImage(big.get(), 0), ERR_NONE);
+      for (long y = 0; y < 3; ++y)
+        for (long x = 0; x < 37; ++x)
+          for (int k = 0; k < dbpp / 8; ++k) {  // alpha is averaged too, or 255 from 24 bits
+            const long sx = 3 + 2 * x, sy = 1 + 2 * y;
+            const unsigned a = PixelAt(*big, sx, sy)[k], b = PixelAt(*big, sx + 1, sy)[k];
+            const unsigned c = PixelAt(*big, sx, sy + 1)[k], d = PixelAt(*big, sx + 1, sy + 1)[k];
+            const unsigned expected = k < n ? ((a + b + c + d) * 16384 + 32768) >> 16 : 255;
+            ASSERT_EQ(PixelAt(*half, x, y)[k], expected) << bpp << " -> " << dbpp << " at " << x << "," << y;
+          }
+    }
   }
 }
 
