@@ -192,25 +192,34 @@ void SumRunsWith(const std::uint16_t* sums, const Runs& r, Byte* out, std::ptrdi
 // its neighbours' channels paired by a byte shuffle and summed by one
 // multiply-add with 1, the two rows added; the halves of two registers are
 // packed into one. What is left of the row goes the plain way.
-template <class W, int DB>
+template <class W, int SB, int DB>
 void Halve(const Byte* top, const Byte* below, Byte* out, long n) {
   using R = typename W::R;
-  constexpr long kStep = W::kBytes / 4;  // destination pixels per step
+  constexpr long kStep = W::kBytes / 4;  // destination pixels per step, source pixels per register
   const W w;
-  const R ones = W::Kept(W::Fill8(1)), two = W::Kept(W::Fill16(2));
+  const R ones = W::Kept(W::Fill8(1)), two = W::Kept(W::Fill16(2)), opaque = W::Kept(W::Fill32(0xFF000000u));
+  const auto load = [](const Byte* p) {
+    if constexpr (SB == 4) return W::Load(p);
+    return W::LoadRgb(p);
+  };
   const auto sums = [&](const Byte* a, const Byte* b) {
-    const R x = W::Add16(W::MaddUbs(w.PairPixels(W::Load(a)), ones), W::MaddUbs(w.PairPixels(W::Load(b)), ones));
+    const R x = W::Add16(W::MaddUbs(w.template PairPixels<SB>(load(a)), ones),
+                         W::MaddUbs(w.template PairPixels<SB>(load(b)), ones));
     return W::template Srl16<2>(W::Add16(x, two));
   };
-  for (; n >= kStep; n -= kStep, top += 8 * kStep, below += 8 * kStep, out += DB * kStep) {
-    R px = w.HalvesInOrder(W::PackUs16(sums(top, below), sums(top + W::kBytes, below + W::kBytes)));
-    if constexpr (DB == 3)
+  for (; n >= kStep; n -= kStep, top += 2 * SB * kStep, below += 2 * SB * kStep, out += DB * kStep) {
+    R px = w.HalvesInOrder(W::PackUs16(sums(top, below), sums(top + SB * kStep, below + SB * kStep)));
+    if constexpr (DB == 3) {
       W::StoreRgb(out, w.Pack24(px));
-    else
+    } else {
+      if constexpr (SB == 3) px = W::Or(px, opaque);
       W::Store(out, px);
+    }
   }
-  for (; n > 0; --n, top += 8, below += 8, out += DB)
-    for (int c = 0; c < DB; ++c) out[c] = static_cast<Byte>((top[c] + top[4 + c] + below[c] + below[4 + c] + 2) >> 2);
+  for (; n > 0; --n, top += 2 * SB, below += 2 * SB, out += DB) {
+    for (int c = 0; c < 3; ++c) out[c] = static_cast<Byte>((top[c] + top[SB + c] + below[c] + below[SB + c] + 2) >> 2);
+    if constexpr (DB == 4) out[3] = SB == 4 ? static_cast<Byte>((top[3] + top[7] + below[3] + below[7] + 2) >> 2) : 255;
+  }
 }
 
 // P is the number of tap pairs where it is known at compile time (most often

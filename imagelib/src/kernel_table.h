@@ -31,8 +31,10 @@ constexpr Kernels KernelsOver() {
   if constexpr (W::kShuffles) {
     k.remap[0] = &Remap<W, 3>;
     k.remap[1] = &Remap<W, 4>;
-    k.halve[0] = &Halve<W, 3>;
-    k.halve[1] = &Halve<W, 4>;
+    k.halve[0][0] = &Halve<W, 3, 3>;
+    k.halve[0][1] = &Halve<W, 3, 4>;
+    k.halve[1][0] = &Halve<W, 4, 3>;
+    k.halve[1][1] = &Halve<W, 4, 4>;
   }
   return k;
 }

@@ -103,12 +103,12 @@ struct Kernels {
   void (*sumRuns[2][2])(const std::uint16_t* sums, const Runs& runs, Byte* out, std::ptrdiff_t next, int copies);
   int lanes;        // destination pixels per register of the horizontal pass
   int windowWords;  // words of the window it gathers from, or 0
-  // Area averaging of 32-bit pixels to exactly half in both directions: n
-  // pixels of `out`, each channel (a + b + c + d + 2) >> 2 of the two pixels
-  // above it in `top` and the two in `below`, the row under it (what the two
-  // passes give when every entry is 128). Null where a width does not pay;
-  // [destination is 32-bit].
-  void (*halve[2])(const Byte* top, const Byte* below, Byte* out, long n) = {nullptr, nullptr};
+  // Area averaging to exactly half in both directions: n pixels of `out`,
+  // each channel (a + b + c + d + 2) >> 2 of the two pixels above it in `top`
+  // and the two in `below`, the row under it (what the two passes give when
+  // every entry is 128; a 24-bit source gives alpha 255). Null where a width
+  // does not pay; [source is 32-bit][destination is 32-bit].
+  void (*halve[2][2])(const Byte* top, const Byte* below, Byte* out, long n) = {{nullptr, nullptr}, {nullptr, nullptr}};
 };
 
 // The register widths, narrowest first.

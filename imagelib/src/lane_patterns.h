@@ -19,6 +19,8 @@ alignas(16) constexpr Byte kInterleave24[16] = {0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7
 // The channels of pixels 0 and 1, and of 2 and 3, side by side: channel c
 // of pixels 2h and 2h + 1 in bytes 8h + 2c and 8h + 2c + 1.
 alignas(16) constexpr Byte kPixelPairs[16] = {0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15};
+// The same from four packed 24-bit pixels, with 0 for the fourth channel.
+alignas(16) constexpr Byte kPixelPairs24[16] = {0, 3, 1, 4, 2, 5, kZ, kZ, 6, 9, 7, 10, 8, 11, kZ, kZ};
 // Four packed 24-bit pixels in reverse order.
 alignas(16) constexpr Byte kReverse24[16] = {9, 10, 11, 6, 7, 8, 3, 4, 5, 0, 1, 2, kZ, kZ, kZ, kZ};
 

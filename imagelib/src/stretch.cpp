@@ -143,10 +143,10 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   const Kernels& k = ActiveKernels();
   const std::ptrdiff_t srcStride = static_cast<std::ptrdiff_t>(Stride(src));
   const std::ptrdiff_t dstStride = static_cast<std::ptrdiff_t>(Stride(dst));
-  // Exactly half of a 32-bit picture, the most common reduction, in one pass
-  // with no tables: every entry is 128.
-  const auto halve = k.halve[db == 4];
-  if (sb == 4 && from.w == 2 * to.w && from.h == 2 * to.h && halve != nullptr) {
+  // Exactly half, the most common reduction, in one pass with no tables:
+  // every entry is 128.
+  const auto halve = k.halve[sb == 4][db == 4];
+  if (from.w == 2 * to.w && from.h == 2 * to.h && halve != nullptr) {
     const unsigned char* top = PixelAddress(src, from.x, from.y);
     unsigned char* out = PixelAddress(dst, to.x, to.y);
     for (long y = 0; y < to.h; ++y, top -= 2 * srcStride, out -= dstStride) halve(top, top - srcStride, out, to.w);

@@ -30,7 +30,7 @@ struct WithShuffles : Base {
                         {Keep(kAlphaPairs[1][0].b), Keep(kAlphaPairs[1][1].b)}};
   R flipSecond = Keep(kFlipSecond);
   R interleave32 = Keep(kInterleave32), interleave24 = Keep(kInterleave24);
-  R pixelPairs = Keep(kPixelPairs);
+  R pixelPairs = Keep(kPixelPairs), pixelPairs24 = Keep(kPixelPairs24);
 
   R Spread24(R v) const { return Base::Shuffle8(this->Group24(v), spread); }
   R Pack24(R v) const { return this->Ungroup24(Base::Shuffle8(v, pack)); }
@@ -38,8 +38,13 @@ struct WithShuffles : Base {
   R PackLanes(R v) const { return Base::Shuffle8(v, pack); }
   R ReverseLanes(R v) const { return Base::Shuffle8(v, reverse); }
   R ReverseRgb(R v) const { return this->Ungroup24(Base::Shuffle8(this->GroupReversed24(v), reverse)); }
-  // The channels of neighbouring pixels paired (lane_patterns.h).
-  R PairPixels(R v) const { return Base::Shuffle8(v, pixelPairs); }
+  // The channels of neighbouring pixels paired (lane_patterns.h), from a
+  // register of 32-bit pixels or of packed 24-bit ones.
+  template <int SB>
+  R PairPixels(R v) const {
+    if constexpr (SB == 4) return Base::Shuffle8(v, pixelPairs);
+    return Base::Shuffle8(this->Group24(v), pixelPairs24);
+  }
   // A register of planes (lane c: channel c of pixels 0 .. 4 * kLanes - 1)
   // as those pixels in memory order, of DB bytes each.
   template <int DB>
