@@ -198,13 +198,17 @@ void Halve(const Byte* top, const Byte* below, Byte* out, long n) {
   constexpr long kStep = W::kBytes / 4;  // destination pixels per step, source pixels per register
   const W w;
   const R ones = W::Kept(W::Fill8(1)), two = W::Kept(W::Fill16(2)), opaque = W::Kept(W::Fill32(0xFF000000u));
-  const auto load = [](const Byte* p) {
-    if constexpr (SB == 4) return W::Load(p);
-    return W::LoadRgb(p);
-  };
   const auto sums = [&](const Byte* a, const Byte* b) {
-    const R x = W::Add16(W::MaddUbs(w.template PairPixels<SB>(load(a)), ones),
-                         W::MaddUbs(w.template PairPixels<SB>(load(b)), ones));
+    R pa, pb;
+    if constexpr (SB == 4) {
+      pa = W::Load(a);
+      pb = W::Load(b);
+    } else {
+      pa = W::LoadRgb(a);
+      pb = W::LoadRgb(b);
+    }
+    const R x =
+        W::Add16(W::MaddUbs(w.template PairPixels<SB>(pa), ones), W::MaddUbs(w.template PairPixels<SB>(pb), ones));
     return W::template Srl16<2>(W::Add16(x, two));
   };
   for (; n >= kStep; n -= kStep, top += 2 * SB * kStep, below += 2 * SB * kStep, out += DB * kStep) {
