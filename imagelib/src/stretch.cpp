@@ -156,9 +156,9 @@ void StretchArea(ZEMADisplayFCDIB& dst, const Rect& to, const ZEMADisplayFCDIB& 
   const std::size_t sH = static_cast<std::size_t>(from.h), dH = static_cast<std::size_t>(to.h);
   // Working space behind the tables, each piece on a 64-byte boundary (the
   // kernels load whole registers from it): the runs' first columns and
-  // weights, where the kernel gathers the windows and the words it starts from, then one
-  // row of band sums with zero columns behind it, as far as the longest runs
-  // or a window read.
+  // weights, where the kernel gathers the windows and the words it starts
+  // from, then one row of band sums with zero columns behind it, as far as
+  // the longest runs or a window read.
   const std::size_t pairs = RunPairs(to.w, from.w);
   const std::size_t pixels = RunPixels(to.w, k.lanes), registers = pixels / static_cast<std::size_t>(k.lanes);
   constexpr std::size_t kLine = 32;  // entries

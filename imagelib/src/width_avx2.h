@@ -125,7 +125,7 @@ struct Avx2Lanes {
   }
   R LaneMajor(R a) const { return _mm256_permutevar8x32_epi32(a, laneMajor); }
   R InMemoryOrder(R a) const { return _mm256_permute4x64_epi64(a, 0xD8); }
-  R HalvesInOrder(R a) const { return _mm256_permute4x64_epi64(a, 0xD8); }
+  R HalvesInOrder(R a) const { return InMemoryOrder(a); }  // the order is its own inverse
   // Lane k gets group k of four 24-bit pixels (bytes 12k..12k+11) in its
   // bytes 0..11, or group 1 - k; and back.
   R Group24(R v) const { return _mm256_permutevar8x32_epi32(v, group); }
