@@ -39,6 +39,26 @@ struct Over32 {
       yLo = W::Add16(W::MaddUbs(highLo, pairsLo), w.RoundShift8(W::MaddUbs(lowLo, pairsLo)));
       yHi = W::Add16(W::MaddUbs(highHi, pairsHi), w.RoundShift8(W::MaddUbs(lowHi, pairsHi)));
     }
+    return Rounded(yLo, yHi);
+  }
+
+  // At T = 0, register k of a quad of 24-bit destination pixels as it lies
+  // in memory, every byte a colour, from the quad's four source blocks
+  // packed with their alphas: its source colours and alpha pairs come from
+  // blocks k and k + 1.
+  template <int k>
+  R BlendQuad24(const R (&p)[4], R d) const {
+    const R sb = W::Xor(w.template JoinPacked<k>(p[k], p[k + 1]), flip), db = W::Xor(d, flip);
+    R alphaLo, alphaHi;
+    w.template Quad24AlphaPairs<k>(p[k], p[k + 1], alphaLo, alphaHi);
+    const R yLo = W::MaddUbs(W::Xor(alphaLo, w.flipSecond), W::UnpackLo8(db, sb));
+    const R yHi = W::MaddUbs(W::Xor(alphaHi, w.flipSecond), W::UnpackHi8(db, sb));
+    return Rounded(yLo, yHi);
+  }
+
+ private:
+  // R(V) of both halves from y + 1 - 32768, packed back to bytes.
+  R Rounded(R yLo, R yHi) const {
     return W::PackUs16(W::MulHiU16(W::Xor(yLo, top), c257), W::MulHiU16(W::Xor(yHi, top), c257));
   }
 };
@@ -64,6 +84,24 @@ struct Put32Blocks {
     if (AtZero && over.w.AllAlphaZero(s)) return over.w.PackLanes(s);
     return over.template Blend<true>(s, d);
   }
+  // At T = 0 a quad onto 24 bits is blended in the three registers it is in
+  // memory where the width can take them apart (kQuad24Registers): no byte
+  // of them is spent on a fourth channel, nor any work on spreading and
+  // packing the destination. A quad of opaque pixels is their colours.
+  static constexpr bool kQuad24Destination = AtZero && W::kQuad24Registers;
+  void ApplyQuad24(const R (&s)[4], const R (&d)[3], R (&out)[3]) const {
+    const W& w = over.w;
+    const R p[4] = {w.PackWithAlpha(s[0]), w.PackWithAlpha(s[1]), w.PackWithAlpha(s[2]), w.PackWithAlpha(s[3])};
+    if (w.MayAllBeAtEnds(s[0]) && w.AllAlphaZero(W::Or(W::Or(s[0], s[1]), W::Or(s[2], s[3])))) {
+      out[0] = w.template JoinPacked<0>(p[0], p[1]);
+      out[1] = w.template JoinPacked<1>(p[1], p[2]);
+      out[2] = w.template JoinPacked<2>(p[2], p[3]);
+      return;
+    }
+    out[0] = over.template BlendQuad24<0>(p, d[0]);
+    out[1] = over.template BlendQuad24<1>(p, d[1]);
+    out[2] = over.template BlendQuad24<2>(p, d[2]);
+  }
 };
 
 template <class W, int DB, bool AtZero>
@@ -79,6 +117,7 @@ struct Mix24 {
   using R = typename W::R;
   static constexpr bool kReadsDestination = true;
   static constexpr bool kPackedDestination = false;
+  static constexpr bool kQuad24Destination = false;
   W w;
   R ut;  // U | T << 8 in every 16-bit lane
   R flip = W::Kept(W::Fill8(0x80)), half = W::Kept(W::Fill16(32896));

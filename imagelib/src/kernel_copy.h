@@ -61,6 +61,7 @@ struct CopyKeeping {
   using R = typename W::R;
   static constexpr bool kReadsDestination = true;
   static constexpr bool kPackedDestination = false;
+  static constexpr bool kQuad24Destination = false;
   R kept;
   R opaque = W::Kept(W::Fill32(0xFF000000u));
   static bool Skip(R) { return false; }

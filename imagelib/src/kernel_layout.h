@@ -76,6 +76,14 @@ inline void StoreQuad(const W& w, Byte* p, const typename W::R (&v)[4]) {
   }
 }
 
+// Whether the operation blends a quad's 24-bit destination as the three
+// registers it is in memory (ApplyQuad24).
+template <class Op>
+constexpr bool Quad24Destination() {
+  if constexpr (Op::kReadsDestination) return Op::kQuad24Destination;
+  return false;
+}
+
 // Whether the operation takes a 24-bit destination in packed lanes
 // (ApplyPacked) rather than spread to 32-bit lanes.
 template <class Op>
@@ -103,6 +111,15 @@ inline void EachBlock(const W& w, const Byte* s, Byte* d, long n, const Op& op) 
       R sv[4];
       LoadQuad<W, SB>(w, s, sv);
       if (op.Skip(sv[0]) && op.Skip(sv[1]) && op.Skip(sv[2]) && op.Skip(sv[3])) continue;
+      if constexpr (SB == 4 && DB == 3 && Quad24Destination<Op>()) {
+        const R dv[3] = {W::Load(d), W::Load(d + W::kBytes), W::Load(d + 2 * W::kBytes)};
+        R out[3];
+        op.ApplyQuad24(sv, dv, out);
+        W::Store(d, out[0]);
+        W::Store(d + W::kBytes, out[1]);
+        W::Store(d + 2 * W::kBytes, out[2]);
+        continue;
+      }
       R dv[4] = {};
       if constexpr (DB == 3 && PackedDestination<Op>()) {
         w.LoadPackedQuad(d, dv);

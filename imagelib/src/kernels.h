@@ -14,6 +14,9 @@
 //    one layout;
 //  - wider registers are 16-byte lanes side by side, and the arithmetic and
 //    the byte shuffles stay within each lane, which holds 4 whole pixels;
+//  - the blends keep a 24-bit destination packed instead: four pixels'
+//    bytes to a lane, or at T = 0 on 64-byte registers the three registers
+//    of four blocks as they are in memory (kernel_blend.h);
 //  - a row is whole blocks from its first pixel, then at most one block per
 //    remaining part made with partial loads and stores; nothing outside the
 //    row's own bytes is read or written.

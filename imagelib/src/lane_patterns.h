@@ -12,6 +12,8 @@ constexpr Byte kZ = 0x80;
 // Four 24-bit pixels in bytes 0..11 to 32-bit lanes, and back.
 alignas(16) constexpr Byte kSpread24[16] = {0, 1, 2, kZ, 3, 4, 5, kZ, 6, 7, 8, kZ, 9, 10, 11, kZ};
 alignas(16) constexpr Byte kPack24[16] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, kZ, kZ, kZ, kZ};
+// Four 32-bit pixels packed so, their four alpha bytes after them.
+alignas(16) constexpr Byte kPackWithAlpha[16] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 7, 11, 15};
 // Four pixels stored channel by channel (bytes 4c..4c+3: channel c of
 // pixels 0..3) as pixels in order, of four channels or of the first three.
 alignas(16) constexpr Byte kInterleave32[16] = {0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15};

@@ -20,6 +20,7 @@ struct Avx2Lanes {
   static constexpr int kBytes = 32;
   static constexpr int kLanes = 2;
   static constexpr int kWindowWords = 0;
+  static constexpr bool kQuad24Registers = false;  // no two-register permutes
 
   // Made once per kernel call (see width_sse2.h).
   // Written out so that its constants are made for this instruction set.

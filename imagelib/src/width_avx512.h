@@ -15,11 +15,48 @@
 namespace pixolan {
 namespace {
 
+// For register k of the three that hold a quad's sixty-four pixels as
+// packed 24-bit ones: each of its colour bytes after unpacking (the 16-bit
+// lanes of bytes 0..7, then 8..15, of every 16-byte lane) wants its pixel's
+// alpha. The quad's blocks k and k + 1 hold all of its pixels; packed with
+// their alphas (kPackWithAlpha), the alphas of pixels 4g .. 4g + 3 are one
+// dword (group g). A dword permute of the two blocks gathers to each lane
+// the groups from its first pixel's on, then a byte shuffle spreads them.
+constexpr int FirstGroup(int k, int lane) { return (64 * k + 16 * lane) / 3 / 4; }
+struct QuadDwords {
+  std::uint32_t d[16];
+};
+constexpr QuadDwords QuadAlphaGroups(int k) {
+  QuadDwords p{};
+  for (int j = 0; j < 16; ++j) {
+    int g = FirstGroup(k, j / 4) + j % 4;
+    if (g > 4 * k + 7) g = 4 * k + 7;  // past the lane's last pixel: any group of the two blocks
+    p.d[j] = static_cast<std::uint32_t>(16 * (g / 4 - k) + 4 * (g % 4) + 3);
+  }
+  return p;
+}
+struct QuadBytes {
+  Byte b[64];
+};
+constexpr QuadBytes QuadAlphaPairs(int k, int half) {
+  QuadBytes p{};
+  for (int j = 0; j < 64; ++j) {
+    const int lane = j / 16, pixel = (64 * k + 16 * lane + 8 * half + j % 16 / 2) / 3;
+    p.b[j] = static_cast<Byte>(16 * lane + pixel - 4 * FirstGroup(k, lane));
+  }
+  return p;
+}
+alignas(64) constexpr QuadDwords kQuadAlphaGroups[3] = {QuadAlphaGroups(0), QuadAlphaGroups(1), QuadAlphaGroups(2)};
+alignas(64) constexpr QuadBytes kQuadAlphaPairs[3][2] = {{QuadAlphaPairs(0, 0), QuadAlphaPairs(0, 1)},
+                                                         {QuadAlphaPairs(1, 0), QuadAlphaPairs(1, 1)},
+                                                         {QuadAlphaPairs(2, 0), QuadAlphaPairs(2, 1)}};
+
 struct Avx512Lanes {
   using R = __m512i;
   static constexpr int kBytes = 64;
   static constexpr int kLanes = 4;
-  static constexpr int kWindowWords = 64;  // the words of two registers that Gather16 picks from
+  static constexpr int kWindowWords = 64;         // the words of two registers that Gather16 picks from
+  static constexpr bool kQuad24Registers = true;  // see Quad24AlphaPairs
 
   // Made once per kernel call (see width_sse2.h).
   // Written out so that its constants are made for this instruction set.
@@ -43,6 +80,11 @@ struct Avx512Lanes {
                               0x30003, 0x30003, 0x30003, 0x30003));  // every word: its lane's number
   R groupLast = Kept(Dwords(4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0, 13, 14, 15, 0));
   R groupReversedLast = Kept(Dwords(13, 14, 15, 0, 10, 11, 12, 0, 7, 8, 9, 0, 4, 5, 6, 0));
+  R quadAlphaGroups[3] = {Kept(Load(kQuadAlphaGroups[0].d)), Kept(Load(kQuadAlphaGroups[1].d)),
+                          Kept(Load(kQuadAlphaGroups[2].d))};
+  R quadAlphaPairs[3][2] = {{Kept(Load(kQuadAlphaPairs[0][0].b)), Kept(Load(kQuadAlphaPairs[0][1].b))},
+                            {Kept(Load(kQuadAlphaPairs[1][0].b)), Kept(Load(kQuadAlphaPairs[1][1].b))},
+                            {Kept(Load(kQuadAlphaPairs[2][0].b)), Kept(Load(kQuadAlphaPairs[2][1].b))}};
   R join[3] = {Kept(Dwords(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20)),
                Kept(Dwords(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25)),
                Kept(Dwords(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30))};
@@ -166,9 +208,24 @@ struct Avx512Lanes {
     v[3] = _mm512_permutexvar_epi32(groupReversedLast, Load(p + 128));
   }
   void StorePackedQuad(Byte* p, const R (&v)[4]) const {
-    Store(p, _mm512_permutex2var_epi32(v[0], join[0], v[1]));
-    Store(p + 64, _mm512_permutex2var_epi32(v[1], join[1], v[2]));
-    Store(p + 128, _mm512_permutex2var_epi32(v[2], join[2], v[3]));
+    Store(p, JoinPacked<0>(v[0], v[1]));
+    Store(p + 64, JoinPacked<1>(v[1], v[2]));
+    Store(p + 128, JoinPacked<2>(v[2], v[3]));
+  }
+  // Register k of a quad of 24-bit pixels from its blocks k and k + 1 in
+  // packed lanes.
+  template <int k>
+  R JoinPacked(R v0, R v1) const {
+    return _mm512_permutex2var_epi32(v0, join[k], v1);
+  }
+  // For register k of a quad of 24-bit pixels: (sa, sa) for each colour
+  // byte's 16-bit lane after unpacking its low and its high bytes, from the
+  // quad's blocks k and k + 1 packed with their alphas.
+  template <int k>
+  void Quad24AlphaPairs(R v0, R v1, R& lo, R& hi) const {
+    const R groups = _mm512_permutex2var_epi32(v0, quadAlphaGroups[k], v1);
+    lo = Shuffle8(groups, quadAlphaPairs[k][0]);
+    hi = Shuffle8(groups, quadAlphaPairs[k][1]);
   }
   bool AllAlphaFull(R v) const { return _mm512_cmplt_epu32_mask(v, alphaMask) == 0; }
   // False where some alpha lies strictly between 0 and 255: adding 1 to the

@@ -22,6 +22,7 @@ struct WithShuffles : Base {
   PIXOLAN_ALWAYS_INLINE WithShuffles() {}  // NOLINT(modernize-use-equals-default)
 
   R spread = Keep(kSpread24), pack = Keep(kPack24), reverse = Keep(kReverse24);
+  R packWithAlpha = Keep(kPackWithAlpha);
   R highPairs[2][2] = {{Keep(kHighPairs[0][0].b), Keep(kHighPairs[0][1].b)},
                        {Keep(kHighPairs[1][0].b), Keep(kHighPairs[1][1].b)}};
   R lowPairs[2][2] = {{Keep(kLowPairs[0][0].b), Keep(kLowPairs[0][1].b)},
@@ -36,6 +37,7 @@ struct WithShuffles : Base {
   R Pack24(R v) const { return this->Ungroup24(Base::Shuffle8(v, pack)); }
   R SpreadLanes(R v) const { return Base::Shuffle8(v, spread); }
   R PackLanes(R v) const { return Base::Shuffle8(v, pack); }
+  R PackWithAlpha(R v) const { return Base::Shuffle8(v, packWithAlpha); }
   R ReverseLanes(R v) const { return Base::Shuffle8(v, reverse); }
   R ReverseRgb(R v) const { return this->Ungroup24(Base::Shuffle8(this->GroupReversed24(v), reverse)); }
   // The channels of neighbouring pixels paired (lane_patterns.h), from a

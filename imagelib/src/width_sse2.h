@@ -24,8 +24,9 @@ struct Sse2 {
   using R = __m128i;
   static constexpr int kBytes = 16;
   static constexpr int kLanes = 1;
-  static constexpr bool kShuffles = false;  // no byte shuffles: no packed-lane arithmetic
-  static constexpr int kWindowWords = 0;    // no word permute across registers
+  static constexpr bool kShuffles = false;         // no byte shuffles: no packed-lane arithmetic
+  static constexpr int kWindowWords = 0;           // no word permute across registers
+  static constexpr bool kQuad24Registers = false;  // no two-register permutes
 
   // Written out so that its constants are made for this instruction set.
   PIXOLAN_ALWAYS_INLINE Sse2() {}  // NOLINT(modernize-use-equals-default)

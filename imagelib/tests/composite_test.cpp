@@ -246,16 +246,21 @@ TEST(PutImage, InvisibleAndOpaqueRunsAtEveryOffset) {
 // Rows of every length 0..40 from every start 0..15, with source and
 // destination starting at different places, so that every block width meets
 // every tail length and every memory alignment, at T = 0 and at several
-// other transparencies. Each row is either a mix of alphas, wholly opaque,
-// opaque but for one blended pixel, or invisible but for one. The pixels
-// around the row and the row padding must keep their values.
+// other transparencies; and rows around one and two runs of four 64-byte
+// blocks, which onto 24 bits are blended as their three registers. Each row
+// is either a mix of alphas, wholly opaque, opaque but for one blended pixel,
+// or invisible but for one. The pixels around the row and the row padding
+// must keep their values.
 TEST(PutImage, RowTailsOfEveryLengthAtEveryOffset) {
   Rng rng(31);
   static const unsigned char kMix[] = {0, 1, 127, 254, 255};
+  std::vector<LONG> lengths;
+  for (LONG length = 0; length <= 40; ++length) lengths.push_back(length);
+  for (LONG length : {63, 64, 65, 70, 127, 128, 129, 134}) lengths.push_back(length);
   for (unsigned short T : {0, 1, 64, 127, 128, 200, 255})
     for (int dstBpp : {24, 32}) {
-      ImagePtr src = MakeImage(57, 3, 32), dst = MakeImage(57, 3, dstBpp);
-      for (LONG length = 0; length <= 40; ++length)
+      ImagePtr src = MakeImage(151, 3, 32), dst = MakeImage(151, 3, dstBpp);
+      for (LONG length : lengths)
         for (LONG offset = 0; offset < 16; ++offset) {
           testing_support::FillRandom(*src, rng.Next());
           testing_support::FillRandom(*dst, rng.Next());
